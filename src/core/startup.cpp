@@ -1,0 +1,116 @@
+#include "core/startup.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/error.h"
+#include "core/globals.h"
+#include "core/signals.h"
+#include "ecmd/ecmd.h"
+#include "library/medialib.h"
+#include "meta/mi_query.h"
+#include "meta/mi_sort.h"
+#include "remote/sock.h"
+
+namespace {
+
+int sock_fd = -1;
+
+// Runs the e-command named at argv[optind - 1] with the words from there on.
+[[noreturn]] void run_ecmd(int argc, char *argv[], const char *name)
+{
+	const ecmd *e = ecmd_lookup(name);
+	if (e == nullptr)
+		fatal("Unknown e-command '%s'.  See 'korvane -e help' for list.", name);
+	exit(e->exec(argc - optind + 1, argv + optind - 1));
+}
+
+} // namespace
+
+void usage(const char *progname)
+{
+	fprintf(stderr,
+	        "usage: %s [-f config-file] [-d database-file] [-p playlist-dir] "
+	        "[-m player-path] [-e COMMAND ...]\n"
+	        "See \"%s -e help\" for information about what e-commands are available.\n",
+	        progname, progname);
+	exit(1);
+}
+
+void handle_switches(int argc, char *argv[])
+{
+	bool sent = false;
+	int ch;
+
+	// The leading '+' stops parsing at the first word that is not an
+	// option, so an e-command's words are never taken as options.
+	optind = 1;
+	while ((ch = getopt(argc, argv, "+he:f:d:p:m:c:")) != -1) {
+		switch (ch) {
+		case 'f':
+			conf_file = optarg;
+			break;
+		case 'd':
+			db_file = optarg;
+			break;
+		case 'p':
+			playlist_dir = optarg;
+			break;
+		case 'm':
+			player_backend = optarg;
+			break;
+		case 'c':
+			if (sock_send(optarg) != 0)
+				fatal("Failed to send message. Korvane not running?");
+			sent = true;
+			break;
+		case 'e':
+			run_ecmd(argc, argv, optarg);
+		case 'h':
+		default:
+			usage(argv[0]);
+		}
+	}
+	if (sent)
+		exit(0);
+}
+
+int korvane_main(int argc, char *argv[])
+{
+	globals_init_from_home();
+	handle_switches(argc, argv);
+
+	if (sock_send(SOCK_PROBE) == 0) {
+		printf("Korvane appears to be running already. Won't open socket.");
+		fflush(stdout);
+		sock_fd = -1;
+	} else if ((sock_fd = sock_listen()) == -1) {
+		fatal("failed to open socket.");
+	}
+
+	signal(SIGPIPE, SIG_IGN);
+	for (int sig : { SIGCHLD, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGWINCH })
+		signal(sig, signal_handler);
+	setup_timer();
+
+	mi_query_init();
+	mi_sort_init();
+	mi_display_init();
+
+	medialib_load(db_file, playlist_dir);
+	if (medialib.library->nfiles() == 0) {
+		printf("The korvane database is currently empty.\n");
+		printf("See 'korvane -e help add' for how to add files.\n");
+		return 0;
+	}
+
+	std::sort(medialib.library->files.begin(), medialib.library->files.end(),
+	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
+
+	// The screen, the configuration file and the player come next.
+	fatal("the interactive screen is not built yet; use the e-commands (korvane -e help)");
+}

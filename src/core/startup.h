@@ -1,0 +1,9 @@
+// Option handling and the start-up sequence of the interactive program.
+#pragma once
+
+// Prints the usage text to standard error and exits with status 1.
+[[noreturn]] void usage(const char *progname);
+// Handles the options; runs -e and -c itself and exits for them.
+void handle_switches(int argc, char *argv[]);
+// The whole program: returns its exit status.
+int korvane_main(int argc, char *argv[]);

@@ -1,0 +1,15 @@
+#include <cstdio>
+
+#include "core/error.h"
+#include "ecmd/ecmd.h"
+
+// Placeholder until this e-command lands.
+int ecmd_addurl(int argc, char *argv[])
+{
+	(void)argc;
+	fatal("%s: not available yet", argv[0]);
+}
+
+void ecmd_help_addurl()
+{
+}

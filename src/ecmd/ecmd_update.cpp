@@ -1,0 +1,58 @@
+#include <cstdio>
+#include <cstring>
+
+#include "core/error.h"
+#include "core/globals.h"
+#include "ecmd/ecmd.h"
+#include "library/medialib.h"
+
+int ecmd_update(int argc, char *argv[])
+{
+	bool show_skipped = false;
+	if (argc == 2 && strcmp(argv[1], "-s") == 0)
+		show_skipped = true;
+	else if (argc != 1)
+		fatal("usage: -e %s [-s]", argv[0]);
+
+	printf("Loading existing database...\n");
+	fflush(stdout);
+	medialib_load(db_file, playlist_dir);
+
+	printf("Updating existing database...\n");
+	fflush(stdout);
+	medialib_db_update(show_skipped);
+
+	medialib_destroy();
+	return 0;
+}
+
+void ecmd_help_update()
+{
+	printf("\
+KORVANE COMMAND:\n\
+\tupdate - update korvane database\n\
+\n\
+SYNOPSIS:\n\
+\tupdate [-s]\n\
+\n\
+DESCRIPTION:\n\
+   Loads the existing database and checks every file in it for removal or\n\
+   modification since it was added.  Files that no longer exist are removed\n\
+   from the database, and files that were modified are read again and their\n\
+   information updated.  If an error occurs while checking a file, it is\n\
+   reported and the file is kept in the database.\n\
+\n\
+   Normally only the files that were updated or removed are reported.  With\n\
+   the -s option, the files skipped because they were not modified are\n\
+   reported too.\n\
+\n\
+   Run this command after removing or changing media files, for example\n\
+   after re-tagging them.\n\
+\n\
+NOTE ABOUT URLS:\n\
+   Entries added with the addurl e-command are never checked by update.\n\
+\n\
+EXAMPLE:\n\
+\t$ korvane -e update\n\
+\n");
+}

@@ -1,0 +1,226 @@
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+
+#include "core/error.h"
+#include "core/file_replace.h"
+#include "library/medialib.h"
+
+namespace {
+
+constexpr size_t MAGIC_LEN = 7;
+
+void put_le(unsigned char *p, uint64_t v, int bytes)
+{
+	for (int i = 0; i < bytes; i++)
+		p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint64_t get_le(const unsigned char *p, int bytes)
+{
+	uint64_t v = 0;
+	for (int i = bytes - 1; i >= 0; i--)
+		v = (v << 8) | p[i];
+	return v;
+}
+
+size_t stored_len(const std::optional<std::string> &text)
+{
+	return text ? std::min(text->size(), DB_TEXT_MAX) : 0;
+}
+
+// Reads count bytes into a text; what a short read leaves is zero-filled
+// and the caller sees the end of file on the stream.
+std::string read_text(FILE *f, size_t count)
+{
+	std::string text(count, '\0');
+	if (count > 0)
+		fread_unlocked(text.data(), 1, count, f);
+	return text;
+}
+
+[[noreturn]] void old_version(const std::string &path, const int32_t version[3])
+{
+	printf("Loading korvane database: old database version detected.\n");
+	printf("\tExisting database at '%s' is of version %d.%d.%d\n", path.c_str(), version[0],
+	       version[1], version[2]);
+	printf("\tThis version of korvane only works with version %d.%d.%d\n", DB_VERSION_MAJOR,
+	       DB_VERSION_MINOR, DB_VERSION_PATCH);
+	printf("Remove the existing database and rebuild by doing:\n");
+	printf("\t$ rm %s\n", path.c_str());
+	printf("\t$ korvane -e init\n");
+	printf("\t$ korvane -e add /path/to/music ...\n");
+	fflush(stdout);
+	exit(1);
+}
+
+struct file_closer {
+	void operator()(FILE *f) const { fclose(f); }
+};
+
+} // namespace
+
+bool mi_fwrite(const meta_info &mi, FILE *f)
+{
+	unsigned char table[18];
+	put_le(table, stored_len(mi.filename), 2);
+	for (int i = 0; i < MI_NUM_CINFO; i++)
+		put_le(table + 2 + 2 * i, stored_len(mi.cinfo[i]), 2);
+	fwrite_unlocked(table, 1, sizeof table, f);
+
+	if (mi.filename)
+		fwrite_unlocked(mi.filename->data(), 1, stored_len(mi.filename), f);
+	for (const auto &text : mi.cinfo)
+		if (text)
+			fwrite_unlocked(text->data(), 1, stored_len(text), f);
+
+	unsigned char tail[13];
+	put_le(tail, static_cast<uint32_t>(mi.length), 4);
+	put_le(tail + 4, static_cast<uint64_t>(mi.last_updated), 8);
+	tail[12] = mi.is_url ? 1 : 0;
+	fwrite_unlocked(tail, 1, sizeof tail, f);
+	return !ferror_unlocked(f);
+}
+
+void mi_fread(meta_info &mi, FILE *f)
+{
+	unsigned char table[18] = {};
+	if (fread_unlocked(table, 1, sizeof table, f) != sizeof table)
+		return;
+
+	mi.filename = read_text(f, get_le(table, 2));
+	for (int i = 0; i < MI_NUM_CINFO; i++) {
+		size_t count = get_le(table + 2 + 2 * i, 2);
+		if (count != 0)
+			mi.cinfo[i] = read_text(f, count);
+	}
+
+	unsigned char tail[13] = {};
+	if (fread_unlocked(tail, 1, sizeof tail, f) != sizeof tail)
+		return;
+	mi.length = static_cast<int32_t>(get_le(tail, 4));
+	mi.last_updated = static_cast<int64_t>(get_le(tail + 4, 8));
+	mi.is_url = tail[12] != 0;
+}
+
+bool medialib_db_write_header(FILE *f)
+{
+	unsigned char header[MAGIC_LEN + 12];
+	memcpy(header, DB_MAGIC, MAGIC_LEN);
+	put_le(header + 7, DB_VERSION_MAJOR, 4);
+	put_le(header + 11, DB_VERSION_MINOR, 4);
+	put_le(header + 15, DB_VERSION_PATCH, 4);
+	fwrite_unlocked(header, 1, sizeof header, f);
+	return !ferror_unlocked(f);
+}
+
+void medialib_db_load(const std::string &path)
+{
+	std::unique_ptr<FILE, file_closer> f(fopen(path.c_str(), "r"));
+	if (!f)
+		fatal_sys("medialib_db_load: failed to open database file '%s'", path.c_str());
+	static char buf[1 << 16];
+	setvbuf(f.get(), buf, _IOFBF, sizeof buf);
+
+	char magic[MAGIC_LEN];
+	if (fread_unlocked(magic, 1, MAGIC_LEN, f.get()) != MAGIC_LEN ||
+	    memcmp(magic, DB_MAGIC, MAGIC_LEN) != 0)
+		fatal("medialib_db_load: db file '%s' NOT a korvane database", path.c_str());
+
+	// A file that ends inside the version counts as a wrong version.
+	unsigned char vbytes[12] = {};
+	size_t got = fread_unlocked(vbytes, 1, sizeof vbytes, f.get());
+	int32_t version[3];
+	for (int i = 0; i < 3; i++)
+		version[i] = static_cast<int32_t>(get_le(vbytes + 4 * i, 4));
+	if (got != sizeof vbytes || version[0] != DB_VERSION_MAJOR ||
+	    version[1] != DB_VERSION_MINOR || version[2] != DB_VERSION_PATCH)
+		old_version(path, version);
+
+	playlist &lib = *medialib.library;
+	for (;;) {
+		int c = getc_unlocked(f.get());
+		if (c == EOF)
+			break;
+		ungetc(c, f.get());
+
+		mi_ptr mi = mi_new();
+		mi_fread(*mi, f.get());
+		if (ferror_unlocked(f.get()))
+			fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
+		if (feof_unlocked(f.get()))
+			break;
+		lib.files.push_back(medialib_adopt(std::move(mi)));
+	}
+	if (ferror_unlocked(f.get()))
+		fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
+
+	std::sort(lib.files.begin(), lib.files.end(), [](const meta_info *a, const meta_info *b) {
+		return *a->filename < *b->filename;
+	});
+}
+
+void medialib_db_save(const std::string &path)
+{
+	file_replacer out;
+	if (!out.open(path))
+		fatal_sys("medialib_db_save: failed to open database file '%s'", path.c_str());
+	static char buf[1 << 16];
+	setvbuf(out.stream(), buf, _IOFBF, sizeof buf);
+
+	if (!medialib_db_write_header(out.stream()))
+		fatal_sys("medialib_db_save: error saving database");
+	for (const meta_info *mi : medialib.library->files)
+		if (!mi_fwrite(*mi, out.stream()))
+			fatal_sys("medialib_db_save: error saving database");
+	if (!out.commit())
+		fatal_sys("medialib_db_save: error saving database");
+}
+
+namespace {
+
+std::string format_time(int64_t when, const char *time_format)
+{
+	time_t t = static_cast<time_t>(when);
+	struct tm tm;
+	if (localtime_r(&t, &tm) == nullptr)
+		return "";
+	// Long formats get room until the text fits.
+	for (size_t size = 255; size <= (1u << 20); size *= 4) {
+		std::string buf(size, '\0');
+		size_t n = strftime(buf.data(), size, time_format, &tm);
+		if (n > 0 || size > 4096) {
+			buf.resize(n);
+			return buf;
+		}
+	}
+	return "";
+}
+
+} // namespace
+
+void medialib_db_flush(FILE *out, const char *time_format)
+{
+	fprintf(out, "filename, ");
+	for (const char *name : MI_CINFO_NAMES)
+		fprintf(out, "\"%s\", ", name);
+	fprintf(out, "length-seconds, is_url, \"last-updated\"\n");
+	fflush(out);
+
+	for (const meta_info *mi : medialib.library->files) {
+		// Texts print up to their first NUL byte, as "%s" would.
+		std::string line = mi->filename ? mi->filename->c_str() : "(null)";
+		line += ", ";
+		for (const auto &text : mi->cinfo) {
+			line += '"';
+			line += text ? text->c_str() : "(null)";
+			line += "\", ";
+		}
+		fwrite(line.data(), 1, line.size(), out);
+		fprintf(out, "%i, %s, \"%s\"\n", mi->length, mi->is_url ? "true" : "false",
+		        format_time(mi->last_updated, time_format).c_str());
+		fflush(out);
+	}
+}

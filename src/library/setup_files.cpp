@@ -1,0 +1,41 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "core/error.h"
+#include "core/file_replace.h"
+#include "library/medialib.h"
+
+namespace {
+
+void make_dir(const char *what, const std::string &dir)
+{
+	if (mkdir(dir.c_str(), 0700) == 0)
+		warn_msg("%s directory '%s' created", what, dir.c_str());
+	else if (errno == EEXIST)
+		warn_msg("%s directory '%s' already exists (OK)", what, dir.c_str());
+	else
+		fatal_sys("unable to create %s directory '%s'", what, dir.c_str());
+}
+
+} // namespace
+
+void medialib_setup_files(const std::string &dir, const std::string &db_file,
+                          const std::string &playlist_dir)
+{
+	make_dir("korvane", dir);
+	make_dir("playlists", playlist_dir);
+
+	struct stat st;
+	if (stat(db_file.c_str(), &st) == 0) {
+		warn_msg("database file '%s' already exists (OK)", db_file.c_str());
+		return;
+	}
+	if (errno != ENOENT)
+		fatal_sys("database file '%s' exists, but cannot access it", db_file.c_str());
+
+	file_replacer out;
+	if (!out.open(db_file) || !medialib_db_write_header(out.stream()) || !out.commit())
+		fatal_sys("failed to create database file '%s'", db_file.c_str());
+	warn_msg("empty database at '%s' created", db_file.c_str());
+}

@@ -1,0 +1,16 @@
+// Reading a media file's tags and play length, and cleaning the texts.
+#pragma once
+
+#include <string>
+
+#include "meta/meta_info.h"
+
+// A record built from the file at path (resolved to an absolute path without
+// symbolic links), or null when the tag library cannot read the file. Fatal
+// when the path cannot be resolved.
+mi_ptr mi_extract(const std::string &path);
+// As mi_extract, but a path that cannot be resolved gives null with errno set
+// instead of ending the program.
+mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable);
+// Replaces every byte of the eight texts that is not printable ASCII by '?'.
+void mi_sanitize(meta_info &mi);
