@@ -98,13 +98,16 @@ std::vector<split_case> split_cases()
 		  repeat_words(254, " ") + "\n",
 		  {},
 		  ARGV_ERR },
-		{ "254 words ending in a closing quote", repeat_words(253, " ") + " 'last'",
-		  [] {
-		          words w = numbered_words(253);
-		          w.push_back("last");
-		          return w;
-		  }(),
-		  nullptr },
+		// The closing quote finishes the 254th word, and the end of the
+		// text finishes once more.
+		{ "254 words the last closed by a quote",
+		  repeat_words(253, " ") + " 'last'",
+		  {},
+		  ARGV_ERR },
+		{ "254 words the last with a quoted middle",
+		  repeat_words(253, " ") + " la'st'x",
+		  {},
+		  ARGV_ERR },
 		{ "255 words", repeat_words(255, " "), {}, ARGV_ERR },
 		{ "254 words then empty quotes", repeat_words(254, " ") + " ''", {}, ARGV_ERR },
 	};
