@@ -70,6 +70,13 @@ void file_replacer::discard()
 	}
 }
 
+void file_replacer::abandon()
+{
+	int saved = errno;
+	discard();
+	errno = saved;
+}
+
 bool file_replacer::open(const std::string &path)
 {
 	discard();

@@ -22,6 +22,9 @@ public:
 	// temporary file is then removed.
 	bool commit();
 
+	// Removes the temporary file, keeping errno, before a failure is reported.
+	void abandon();
+
 private:
 	void discard();
 

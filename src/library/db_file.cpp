@@ -129,12 +129,13 @@ void medialib_db_load(const std::string &path)
 	    memcmp(magic, DB_MAGIC, MAGIC_LEN) != 0)
 		fatal("medialib_db_load: db file '%s' NOT a korvane database", path.c_str());
 
-	// A file that ends inside the version counts as a wrong version.
+	// A file that ends inside the version counts as a wrong version; the
+	// numbers it lacks show as -1.
 	unsigned char vbytes[12] = {};
 	size_t got = fread_unlocked(vbytes, 1, sizeof vbytes, f.get());
 	int32_t version[3];
-	for (int i = 0; i < 3; i++)
-		version[i] = static_cast<int32_t>(get_le(vbytes + 4 * i, 4));
+	for (size_t i = 0; i < 3; i++)
+		version[i] = got >= 4 * (i + 1) ? static_cast<int32_t>(get_le(vbytes + 4 * i, 4)) : -1;
 	if (got != sizeof vbytes || version[0] != DB_VERSION_MAJOR ||
 	    version[1] != DB_VERSION_MINOR || version[2] != DB_VERSION_PATCH)
 		old_version(path, version);
@@ -170,12 +171,12 @@ void medialib_db_save(const std::string &path)
 	static char buf[1 << 16];
 	setvbuf(out.stream(), buf, _IOFBF, sizeof buf);
 
-	if (!medialib_db_write_header(out.stream()))
-		fatal_sys("medialib_db_save: error saving database");
-	for (const meta_info *mi : medialib.library->files)
-		if (!mi_fwrite(*mi, out.stream()))
-			fatal_sys("medialib_db_save: error saving database");
-	if (!out.commit())
+	bool ok = medialib_db_write_header(out.stream());
+	for (size_t i = 0; ok && i < medialib.library->files.size(); i++)
+		ok = mi_fwrite(*medialib.library->files[i], out.stream());
+	if (!ok)
+		out.abandon();
+	if (!ok || !out.commit())
 		fatal_sys("medialib_db_save: error saving database");
 }
 

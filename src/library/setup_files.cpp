@@ -35,7 +35,13 @@ void medialib_setup_files(const std::string &dir, const std::string &db_file,
 		fatal_sys("database file '%s' exists, but cannot access it", db_file.c_str());
 
 	file_replacer out;
-	if (!out.open(db_file) || !medialib_db_write_header(out.stream()) || !out.commit())
+	if (!out.open(db_file))
+		fatal_sys("failed to create database file '%s'", db_file.c_str());
+	if (!medialib_db_write_header(out.stream())) {
+		out.abandon();
+		fatal_sys("failed to create database file '%s'", db_file.c_str());
+	}
+	if (!out.commit())
 		fatal_sys("failed to create database file '%s'", db_file.c_str());
 	warn_msg("empty database at '%s' created", db_file.c_str());
 }

@@ -89,12 +89,12 @@ void playlist_save(const playlist &p)
 	if (!out.open(*p.filename))
 		fatal_sys("playlist_save: failed to open playlist \"%s\"", name);
 
-	for (const meta_info *mi : p.files) {
-		const std::string &fn = *mi->filename;
-		if (fprintf(out.stream(), "%s\n", fn.c_str()) < 0)
-			fatal_sys("playlist_save: failed to record playlist \"%s\"", name);
-	}
-	if (!out.commit())
+	bool ok = true;
+	for (size_t i = 0; ok && i < p.files.size(); i++)
+		ok = fprintf(out.stream(), "%s\n", p.files[i]->filename->c_str()) >= 0;
+	if (!ok)
+		out.abandon();
+	if (!ok || !out.commit())
 		fatal_sys("playlist_save: failed to record playlist \"%s\"", name);
 }
 
