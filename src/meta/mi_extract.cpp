@@ -1,0 +1,123 @@
+// The only place that reads tags: everything TagLib is kept in this file.
+#include "meta/mi_extract.h"
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+
+#include <tag_c.h>
+
+#include "core/error.h"
+
+namespace
+{
+
+// An open TagLib file. Closing it also releases every text the binding
+// handed out, so no early return can leak them.
+class taglib_file
+{
+      public:
+	explicit taglib_file(const std::string &path)
+	{
+		taglib_set_strings_unicode(false);
+		file = taglib_file_new(path.c_str());
+	}
+	~taglib_file()
+	{
+		if (file != nullptr) {
+			taglib_tag_free_strings();
+			taglib_file_free(file);
+		}
+	}
+	taglib_file(const taglib_file &) = delete;
+	taglib_file &operator=(const taglib_file &) = delete;
+
+	bool valid() const { return file != nullptr && taglib_file_is_valid(file); }
+	const TagLib_Tag *tag() const { return taglib_file_tag(file); }
+	const TagLib_AudioProperties *properties() const
+	{
+		return taglib_file_audioproperties(file);
+	}
+
+      private:
+	TagLib_File *file = nullptr;
+};
+
+std::optional<std::string> text_of(const char *s)
+{
+	if (s == nullptr)
+		return std::nullopt;
+	return std::string(s);
+}
+
+// Fills a record from the file at the already resolved path; null when
+// TagLib cannot read it.
+mi_ptr extract_from(std::string resolved)
+{
+	mi_ptr mi = mi_new();
+	mi->filename = std::move(resolved);
+
+	taglib_file tf(*mi->filename);
+	if (!tf.valid())
+		return nullptr;
+
+	const TagLib_Tag *tag = tf.tag();
+	if (tag != nullptr) {
+		mi->cinfo[CINFO_ARTIST] = text_of(taglib_tag_artist(tag));
+		mi->cinfo[CINFO_ALBUM] = text_of(taglib_tag_album(tag));
+		mi->cinfo[CINFO_TITLE] = text_of(taglib_tag_title(tag));
+		mi->cinfo[CINFO_GENRE] = text_of(taglib_tag_genre(tag));
+		mi->cinfo[CINFO_COMMENT] = text_of(taglib_tag_comment(tag));
+
+		char buf[32];
+		if (unsigned track = taglib_tag_track(tag); track != 0) {
+			snprintf(buf, sizeof buf, "%3i", static_cast<int>(track));
+			mi->cinfo[CINFO_TRACK] = buf;
+		}
+		if (unsigned year = taglib_tag_year(tag); year != 0) {
+			snprintf(buf, sizeof buf, "%i", static_cast<int>(year));
+			mi->cinfo[CINFO_YEAR] = buf;
+		}
+	}
+
+	// A file without audio properties has an unknown length.
+	if (const TagLib_AudioProperties *props = tf.properties(); props != nullptr)
+		mi->length = taglib_audioproperties_length(props);
+	mi->cinfo[CINFO_LENGTH] = mi_length_text(mi->length);
+	mi->last_updated = time(nullptr);
+	return mi;
+}
+
+} // namespace
+
+mi_ptr mi_extract(const std::string &path)
+{
+	char resolved[PATH_MAX];
+	if (realpath(path.c_str(), resolved) == nullptr)
+		fatal_sys("mi_extract: realpath failed to resolve '%s'", path.c_str());
+	return extract_from(resolved);
+}
+
+mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable)
+{
+	char resolved[PATH_MAX];
+	unresolvable = realpath(path.c_str(), resolved) == nullptr;
+	if (unresolvable)
+		return nullptr;
+	return extract_from(resolved);
+}
+
+void mi_sanitize(meta_info &mi)
+{
+	// Only the printable ASCII bytes, blank to tilde, can reach the screen
+	// without being taken for part of a control sequence.
+	for (auto &text : mi.cinfo) {
+		if (!text)
+			continue;
+		for (char &c : *text) {
+			auto byte = static_cast<unsigned char>(c);
+			if (byte < 0x20 || byte > 0x7e)
+				c = '?';
+		}
+	}
+}
