@@ -1,8 +1,10 @@
 #include "meta/mi_sort.h"
 
 #include <stdlib.h>
-#include <strings.h>
+#include <string.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 mi_sort mi_sort_desc;
@@ -25,6 +27,38 @@ std::vector<std::string_view> split_items(std::string_view text)
 		text.remove_prefix(comma + 1);
 	}
 	return items;
+}
+
+unsigned char fold(unsigned char c)
+{
+	return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// strcasecmp(3) without a locale, on counted texts: bytes compared unsigned
+// after turning ASCII capitals into small letters; a prefix sorts first.
+int compare_nocase(const std::string &x, const std::string &y)
+{
+	const auto *p = reinterpret_cast<const unsigned char *>(x.data());
+	const auto *q = reinterpret_cast<const unsigned char *>(y.data());
+	const size_t n = std::min(x.size(), y.size());
+	// Neighbours in a sort share long prefixes: skip equal bytes eight at a
+	// time, since bytes that are equal fold equal.
+	size_t i = 0;
+	for (; i + 8 <= n; i += 8) {
+		uint64_t a, b;
+		memcpy(&a, p + i, 8);
+		memcpy(&b, q + i, 8);
+		if (a != b)
+			break;
+	}
+	for (; i < n; i++) {
+		if (p[i] == q[i])
+			continue;
+		const int d = fold(p[i]) - fold(q[i]);
+		if (d != 0)
+			return d;
+	}
+	return (x.size() > y.size()) - (x.size() < y.size());
 }
 
 } // namespace
@@ -77,7 +111,7 @@ int mi_compare(const meta_info *a, const meta_info *b)
 			return sign;
 		if (!y)
 			return -sign;
-		int r = strcasecmp(x->c_str(), y->c_str());
+		int r = compare_nocase(*x, *y);
 		if (r != 0)
 			return r < 0 ? -sign : sign;
 	}

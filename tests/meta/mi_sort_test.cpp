@@ -140,6 +140,10 @@ TEST_F(MiSortTest, Compares)
 		// Capitals are folded to small letters, so '_' sorts before 'Z'
 		// although its byte is greater.
 		{ "title", record(none, none, "_"), record(none, none, "Z"), -1 },
+		// A prefix sorts first; bytes above ASCII compare unsigned and unfolded.
+		{ "title", record(none, none, "Ab"), record(none, none, "abc"), -1 },
+		{ "title", record(none, none, "\xc9"), record(none, none, "z"), 1 },
+		{ "title", record(none, none, "\xc9"), record(none, none, "\xe9"), -1 },
 	};
 	for (const auto &c : cases) {
 		std::optional<std::string> errmsg;
