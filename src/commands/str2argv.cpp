@@ -26,7 +26,7 @@ bool is_quote(char c)
 // The scanner's state while it walks one line.
 class tokenizer
 {
-      public:
+public:
 	explicit tokenizer(std::vector<std::string> &argv) : argv_(argv) {}
 
 	// Scans the whole text; returns the error message, or none on success.
@@ -57,7 +57,7 @@ class tokenizer
 		return nullptr;
 	}
 
-      private:
+private:
 	const char *white(char c)
 	{
 		if (in_quote_ || escape_)

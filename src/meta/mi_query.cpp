@@ -6,7 +6,8 @@
 
 mi_query query;
 
-namespace {
+namespace
+{
 
 // Case-insensitive substring test over ASCII letters; other bytes compare
 // exactly. Works on counted texts so embedded bytes need no terminator.

@@ -29,7 +29,7 @@ void set_query(const std::vector<std::string> &words, bool match_fname)
 
 class MiQueryTest : public testing::Test
 {
-      protected:
+protected:
 	void SetUp() override { mi_query_init(); }
 	void TearDown() override { mi_query_init(); }
 };

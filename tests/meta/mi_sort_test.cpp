@@ -13,7 +13,7 @@ using opt = std::optional<std::string>;
 
 class MiSortTest : public testing::Test
 {
-      protected:
+protected:
 	void SetUp() override
 	{
 		mi_sort_init();

@@ -11,7 +11,7 @@ namespace
 
 class HistoryTest : public testing::Test
 {
-      protected:
+protected:
 	// Records named r0, r1, ... that the playlists below point to.
 	meta_info *rec(int i)
 	{
@@ -39,7 +39,7 @@ class HistoryTest : public testing::Test
 		return v;
 	}
 
-      private:
+private:
 	std::vector<mi_ptr> records_;
 };
 
