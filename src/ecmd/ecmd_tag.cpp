@@ -1,15 +1,253 @@
+#include <getopt.h>
+#include <stdlib.h> // strtonum, from libbsd
+#include <tag_c.h>
+
+#include <array>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <new>
+#include <string>
 
 #include "core/error.h"
 #include "ecmd/ecmd.h"
 
-// Placeholder until this e-command lands.
+namespace
+{
+
+// The tag fields the command can write, in the order they are summarised
+// and set. A field has either a text or a number setter.
+struct tag_field {
+	const char *name;  // long option and summary name
+	const char *upper; // for the copy-failure message of text fields
+	int letter;        // short option
+	void (*set_text)(TagLib_Tag *, const char *);
+	void (*set_number)(TagLib_Tag *, unsigned int);
+};
+
+constexpr int NFIELDS = 7;
+
+const tag_field FIELDS[NFIELDS] = {
+	{ "artist", "ARTIST", 'a', taglib_tag_set_artist, nullptr },
+	{ "album", "ALBUM", 'A', taglib_tag_set_album, nullptr },
+	{ "title", "TITLE", 't', taglib_tag_set_title, nullptr },
+	{ "genre", "GENRE", 'g', taglib_tag_set_genre, nullptr },
+	{ "track", nullptr, 'T', nullptr, taglib_tag_set_track },
+	{ "year", nullptr, 'y', nullptr, taglib_tag_set_year },
+	{ "comment", "COMMENT", 'c', taglib_tag_set_comment, nullptr },
+};
+
+const char SHORT_OPTIONS[] = "a:A:t:g:T:y:c:";
+
+const option LONG_OPTIONS[] = {
+	{ "artist", required_argument, nullptr, 'a' },
+	{ "album", required_argument, nullptr, 'A' },
+	{ "title", required_argument, nullptr, 't' },
+	{ "genre", required_argument, nullptr, 'g' },
+	{ "track", required_argument, nullptr, 'T' },
+	{ "year", required_argument, nullptr, 'y' },
+	{ "comment", required_argument, nullptr, 'c' },
+	{ nullptr, 0, nullptr, 0 },
+};
+
+struct tag_value {
+	bool set = false;
+	std::string text;
+	int number = 0;
+};
+
+using tag_values = std::array<tag_value, NFIELDS>;
+
+int field_of_letter(int letter)
+{
+	for (int i = 0; i < NFIELDS; i++)
+		if (FIELDS[i].letter == letter)
+			return i;
+	return -1;
+}
+
+// Reads the options into values; the words that are not options end up
+// behind them, from optind on.
+void parse_options(int argc, char *argv[], tag_values &values)
+{
+	int ch;
+	optind = 0;
+	opterr = 0; // the usage message says it all
+	while ((ch = getopt_long_only(argc, argv, SHORT_OPTIONS, LONG_OPTIONS, nullptr)) != -1) {
+		int f = field_of_letter(ch);
+		if (f == -1)
+			fatal("usage: see 'korvane -e help tag'");
+		const tag_field &field = FIELDS[f];
+		tag_value &value = values[f];
+		if (field.set_number) {
+			const char *errstr = nullptr;
+			long long n = strtonum(optarg, 0, INT_MAX, &errstr);
+			if (errstr != nullptr)
+				fatal("%s: invalid %s '%s': %s", argv[0], field.name, optarg,
+				      errstr);
+			value.number = static_cast<int>(n);
+		} else {
+			try {
+				value.text = optarg;
+			} catch (const std::bad_alloc &) {
+				errno = ENOMEM;
+				fatal_sys("%s: strdup %s failed", argv[0], field.upper);
+			}
+		}
+		value.set = true;
+	}
+}
+
+// An open TagLib file, closed (with the binding's strings released) when
+// it goes out of scope.
+class taglib_file
+{
+public:
+	explicit taglib_file(const char *path) : file(taglib_file_new(path)) {}
+	~taglib_file()
+	{
+		if (file != nullptr) {
+			taglib_tag_free_strings();
+			taglib_file_free(file);
+		}
+	}
+	taglib_file(const taglib_file &) = delete;
+	taglib_file &operator=(const taglib_file &) = delete;
+
+	// The file's tag, or null when TagLib cannot tag this file.
+	TagLib_Tag *tag() const
+	{
+		// A file TagLib opened by its extension may still not be a media file;
+		// saving tags into it would damage it.
+		if (file == nullptr || !taglib_file_is_valid(file))
+			return nullptr;
+		return taglib_file_tag(file);
+	}
+	void save() { taglib_file_save(file); }
+
+private:
+	TagLib_File *file;
+};
+
+// Writes every set field into the file; false when TagLib cannot tag it.
+bool tag_file(const char *path, const tag_values &values)
+{
+	taglib_file file(path);
+	TagLib_Tag *tag = file.tag();
+	if (tag == nullptr)
+		return false;
+	for (int i = 0; i < NFIELDS; i++) {
+		if (!values[i].set)
+			continue;
+		if (FIELDS[i].set_number)
+			FIELDS[i].set_number(tag, static_cast<unsigned int>(values[i].number));
+		else
+			FIELDS[i].set_text(tag, values[i].text.c_str());
+	}
+	file.save();
+	return true;
+}
+
+} // namespace
+
 int ecmd_tag(int argc, char *argv[])
 {
-	(void)argc;
-	fatal("%s: not available yet", argv[0]);
+	tag_values values;
+	parse_options(argc, argv, values);
+
+	printf("Setting the following tags to all files:\n");
+	bool any = false;
+	for (int i = 0; i < NFIELDS; i++) {
+		if (!values[i].set)
+			continue;
+		any = true;
+		if (FIELDS[i].set_number)
+			printf("%10.10s => %i\n", FIELDS[i].name, values[i].number);
+		else
+			printf("%10.10s => '%s'\n", FIELDS[i].name, values[i].text.c_str());
+	}
+	if (!any)
+		fatal("%s: nothing to set!  See 'korvane -e help tag'", argv[0]);
+	if (optind >= argc)
+		fatal("%s: must provide at least one file to tag.", argv[0]);
+
+	// The values go to TagLib byte for byte, as Latin-1.
+	taglib_set_strings_unicode(false);
+	for (int i = optind; i < argc; i++) {
+		printf("tagging: '%s'\n", argv[i]);
+		if (!tag_file(argv[i], values)) {
+			warn_msg("TagLib: failed to open file '%s': skipping.", argv[i]);
+			printf("  => Causes: format not supported by TagLib or format doesn't "
+			       "support tags\n");
+			fflush(stdout);
+		}
+	}
+	return 0;
 }
+
+namespace
+{
+
+const char TAG_PAGE[] =
+        "KORVANE COMMAND:\n"
+        "\ttag - set meta-information tags to raw files\n"
+        "\n"
+        "SYNOPSIS:\n"
+        "\ttag [--artist=string | -a string] [--album=string | -A string]\n"
+        "\t    [--title=string | -t string] [--genre=string | -g string]\n"
+        "\t    [--track=number | -T number] [--year=number | -y number]\n"
+        "\t    [--comment=string | -c string]\n"
+        "\t    file1 [ file2 ... ]\n"
+        "\n"
+        "DESCRIPTION:\n"
+        "   This command adds or changes the meta-information tags of media files.\n"
+        "   Only the files themselves are changed, not the korvane database; run\n"
+        "   the \"update\" e-command afterwards to bring the database in line.\n"
+        "\n"
+        "   Each field given is set to the given value in every file given.  The\n"
+        "   fields are:\n"
+        "\n"
+        "      --artist=string, -a string\n"
+        "            Set the artist to the given string.\n"
+        "\n"
+        "      --album=string, -A string\n"
+        "            Set the album name to the given string.\n"
+        "\n"
+        "      --title=string, -t string\n"
+        "            Set the song/video title to the given string.\n"
+        "\n"
+        "      --genre=string, -g string\n"
+        "            Set the genre to the given string.\n"
+        "\n"
+        "      --track=number, -T number\n"
+        "            Set the track number.  The number must be between 0 and\n"
+        "            INT_MAX.\n"
+        "\n"
+        "      --year=number, -y number\n"
+        "            Set the year.  The number must be between 0 and INT_MAX.\n"
+        "\n"
+        "      --comment=string, -c string\n"
+        "            Set the comment to the given string.\n"
+        "\n"
+        "   The long forms may also be given with a single dash, with the value\n"
+        "   as the next word, or abbreviated as long as they stay unambiguous.\n"
+        "   At least one of the options above and at least one file are\n"
+        "   required.\n"
+        "\n"
+        "IMPORTANT NOTE:\n"
+        "   This command does NOT change the korvane database.  After tagging\n"
+        "   files, run the \"update\" e-command (or \"add\" for files that are not\n"
+        "   in the database yet) so that the database holds the new tags.\n"
+        "\n"
+        "EXAMPLE:\n"
+        "   A CD ripper got the artist name of an album wrong.  To correct it:\n"
+        "\n"
+        "\t$ korvane -e tag --artist=\"The Velvet Underground\" ~/music/vu/loaded/*\n"
+        "\t$ korvane -e update\n";
+
+} // namespace
 
 void ecmd_help_tag()
 {
+	printf("%s\n", TAG_PAGE);
 }
