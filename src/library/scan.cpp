@@ -1,15 +1,273 @@
+// The batch maintenance of the database: adding files from directory walks
+// and re-checking every record against its file.
+#include <fts.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <unordered_map>
+
 #include "core/error.h"
 #include "library/medialib.h"
+#include "meta/mi_extract.h"
 
-// Placeholder until the directory walk lands.
+namespace
+{
+
+// Where each file name sits in the library. A name held by several records
+// maps to the last of them, the one a lookup must find. Keys point into the
+// records' own file names: records stay alive while the library is loaded,
+// even after they leave it.
+class library_index
+{
+      public:
+	explicit library_index(const playlist &lib) : lib(lib)
+	{
+		pos_of.reserve(lib.files.size() * 2);
+		for (int i = 0; i < lib.nfiles(); i++)
+			pos_of[name_at(i)] = i;
+	}
+
+	// The position of the last record named name, or -1.
+	int find(std::string_view name) const
+	{
+		auto it = pos_of.find(name);
+		return it == pos_of.end() ? -1 : it->second;
+	}
+
+	// The record at pos was just appended.
+	void appended(int pos) { pos_of[name_at(pos)] = pos; }
+
+	// The record at pos took the place of one named old_name.
+	void replaced(int pos, std::string_view old_name)
+	{
+		std::string_view name = name_at(pos);
+		if (name == old_name)
+			return;
+		forget(old_name, pos);
+		auto it = pos_of.find(name);
+		if (it == pos_of.end() || it->second < pos) {
+			if (it != pos_of.end())
+				pos_of.erase(it);
+			pos_of.emplace(name, pos);
+		}
+	}
+
+	// The record named name was removed from pos; later records moved down.
+	void removed(int pos, std::string_view name)
+	{
+		forget(name, pos);
+		for (auto &entry : pos_of)
+			if (entry.second > pos)
+				entry.second--;
+	}
+
+      private:
+	std::string_view name_at(int pos) const
+	{
+		const auto &name = lib.files[pos]->filename;
+		return name ? std::string_view(*name) : std::string_view();
+	}
+
+	// Drops name's entry if it is the one at pos, falling back on an
+	// earlier record of the same name.
+	void forget(std::string_view name, int pos)
+	{
+		auto it = pos_of.find(name);
+		if (it == pos_of.end() || it->second != pos)
+			return;
+		pos_of.erase(it);
+		for (int i = pos - 1; i >= 0; i--)
+			if (name_at(i) == name) {
+				pos_of.emplace(name_at(i), i);
+				return;
+			}
+	}
+
+	const playlist &lib;
+	std::unordered_map<std::string_view, int> pos_of;
+};
+
+struct scan_counts {
+	int added = 0, updated = 0, removed = 0, unchanged = 0, no_info = 0, errors = 0;
+	int dirs_skipped = 0;
+};
+
+// Adds, refreshes or drops the record of one regular file met by the walk.
+void scan_file(const FTSENT *e, library_index &index, scan_counts &n)
+{
+	playlist &lib = *medialib.library;
+	const char *path = e->fts_path;
+
+	// A file that went away, or whose path grew too long to resolve, since
+	// the walk saw it cannot be examined: it is reported, not fatal.
+	char resolved[PATH_MAX];
+	if (realpath(path, resolved) == nullptr) {
+		printf("? %s\n", path);
+		n.errors++;
+		return;
+	}
+
+	int pos = index.find(resolved);
+	if (pos != -1 && e->fts_statp->st_mtime <= lib.files[pos]->last_updated) {
+		printf(". %s\n", path);
+		n.unchanged++;
+		return;
+	}
+
+	bool unresolvable = false;
+	mi_ptr fresh = mi_extract_resolved(path, unresolvable);
+	if (unresolvable) {
+		printf("? %s\n", path);
+		n.errors++;
+		return;
+	}
+
+	if (pos != -1) {
+		meta_info *old = lib.files[pos];
+		if (fresh) {
+			mi_sanitize(*fresh);
+			playlist_file_replace(lib, pos, medialib_adopt(std::move(fresh)));
+			index.replaced(pos, *old->filename);
+			printf("u %s\n", path);
+			n.updated++;
+		} else {
+			playlist_remove_file(lib, pos, 1, false);
+			index.removed(pos, *old->filename);
+			printf("- %s\n", path);
+			n.removed++;
+		}
+	} else if (fresh) {
+		mi_sanitize(*fresh);
+		playlist_file_append(lib, medialib_adopt(std::move(fresh)), false);
+		index.appended(lib.nfiles() - 1);
+		printf("+ %s\n", path);
+		n.added++;
+	} else {
+		printf("s %s\n", path);
+		n.no_info++;
+	}
+}
+
+} // namespace
+
 void medialib_db_scan_dirs(char *const paths[])
 {
-	(void)paths;
-	fatal("medialib_db_scan_dirs: not available yet");
+	FTS *fts = fts_open(paths, FTS_LOGICAL | FTS_NOCHDIR, nullptr);
+	if (fts == nullptr)
+		fatal_sys("medialib_db_scan_dirs: fts_open failed");
+
+	library_index index(*medialib.library);
+	scan_counts n;
+	while (FTSENT *e = fts_read(fts)) {
+		switch (e->fts_info) {
+		case FTS_D:
+			printf("Checking Directory: %s\n", e->fts_path);
+			break;
+		case FTS_DNR:
+			printf("Directory '%s' Unreadable\n", e->fts_path);
+			n.dirs_skipped++;
+			break;
+		case FTS_ERR:
+		case FTS_NS:
+			printf("? %s\n", e->fts_path);
+			n.errors++;
+			break;
+		case FTS_F:
+			scan_file(e, index, n);
+			break;
+		default:
+			break;
+		}
+	}
+
+	if (fts_close(fts) == -1)
+		fatal_sys("medialib_db_scan_dirs: failed to close file heirarchy");
+
+	medialib_db_save(medialib.db_file);
+
+	printf("--------------------------------------------------\n");
+	printf("Results of scanning directories...\n");
+	printf("(+) %9d files added\n", n.added);
+	printf("(u) %9d files updated\n", n.updated);
+	printf("(-) %9d files removed (was in DB, but no longer has meta-info)\n", n.removed);
+	printf("(.) %9d files skipped (in DB, file unchanged since last checked)\n", n.unchanged);
+	printf("(s) %9d files skipped (no info)\n", n.no_info);
+	printf("(?) %9d files skipped (other error)\n", n.errors);
+	printf("    %9d directories skipped (couldn't read)\n", n.dirs_skipped);
 }
 
 void medialib_db_update(bool show_skipped)
 {
-	(void)show_skipped;
-	fatal("medialib_db_update: not available yet");
+	playlist &lib = *medialib.library;
+	int urls = 0, updated = 0, vanished = 0, lost_info = 0, unchanged = 0, errors = 0;
+
+	for (int i = 0; i < lib.nfiles();) {
+		meta_info *mi = lib.files[i];
+		// The record outlives its place in the library, so its name stays valid.
+		const char *f = mi->filename ? mi->filename->c_str() : "";
+
+		if (mi->is_url) {
+			printf("s %s\n", f);
+			urls++;
+			i++;
+			continue;
+		}
+
+		struct stat st;
+		if (stat(f, &st) == -1) {
+			if (errno == ENOENT) {
+				playlist_remove_file(lib, i, 1, false);
+				printf("x %s\n", f);
+				vanished++;
+			} else {
+				printf("? %s\n", f);
+				errors++;
+				i++;
+			}
+			continue;
+		}
+
+		if (st.st_mtime <= mi->last_updated) {
+			if (show_skipped)
+				printf(". %s\n", f);
+			unchanged++;
+			i++;
+			continue;
+		}
+
+		// As in the scan, a file that can no longer be resolved after its
+		// stat is an error to report, and its record stays.
+		bool unresolvable = false;
+		mi_ptr fresh = mi_extract_resolved(f, unresolvable);
+		if (unresolvable) {
+			printf("? %s\n", f);
+			errors++;
+			i++;
+		} else if (fresh) {
+			mi_sanitize(*fresh);
+			playlist_file_replace(lib, i, medialib_adopt(std::move(fresh)));
+			printf("u %s\n", f);
+			updated++;
+			i++;
+		} else {
+			playlist_remove_file(lib, i, 1, false);
+			printf("- %s\n", f);
+			lost_info++;
+		}
+	}
+
+	medialib_db_save(medialib.db_file);
+
+	printf("--------------------------------------------------\n");
+	printf("Results of updating database...\n");
+	printf("(s) %9d url's skipped\n", urls);
+	printf("(u) %9d files updated\n", updated);
+	printf("(x) %9d files removed (file no longer exists)\n", vanished);
+	printf("(-) %9d files removed (meta-info gone)\n", lost_info);
+	printf("(.) %9d files skipped (file unchanged since last checked)\n", unchanged);
+	printf("(?) %9d files with errors (couldn't stat, but kept)\n", errors);
 }
