@@ -28,10 +28,13 @@ const char RAW_HEADING[] = "\tThe RAW meta-information from the file is:";
 const char SANITIZED_HEADING[] = "\tThe SANITIZED meta-information from the file is:";
 const char DATABASE_HEADING[] = "\tThe meta-information in the DATABASE is:";
 
-// Shows what the file gives, raw and/or sanitized.
+// Shows what the file gives, raw and/or sanitized. A file that cannot be
+// found gives nothing, like one the tag library cannot read, and the next
+// file is checked.
 void check_extraction(const char *file, bool show_raw, bool show_sanitized)
 {
-	mi_ptr mi = mi_extract(file);
+	bool unresolvable = false;
+	mi_ptr mi = mi_extract_resolved(file, unresolvable);
 	if (!mi) {
 		warn_msg("Failed to extract any meta-information from '%s'", file);
 		return;

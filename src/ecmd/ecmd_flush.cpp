@@ -14,6 +14,7 @@ int ecmd_flush(int argc, char *argv[])
 	int ch;
 
 	optind = 0;
+	opterr = 0; // the usage message says it all
 	while ((ch = getopt(argc, argv, "+t:")) != -1) {
 		switch (ch) {
 		case 't':
