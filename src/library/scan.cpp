@@ -23,7 +23,7 @@ namespace
 // even after they leave it.
 class library_index
 {
-      public:
+public:
 	explicit library_index(const playlist &lib) : lib(lib)
 	{
 		pos_of.reserve(lib.files.size() * 2);
@@ -65,7 +65,7 @@ class library_index
 				entry.second--;
 	}
 
-      private:
+private:
 	std::string_view name_at(int pos) const
 	{
 		const auto &name = lib.files[pos]->filename;
@@ -118,9 +118,12 @@ void scan_file(const FTSENT *e, library_index &index, scan_counts &n)
 		return;
 	}
 
-	bool unresolvable = false;
-	mi_ptr fresh = mi_extract_resolved(path, unresolvable);
-	if (unresolvable) {
+	// The path was resolved just now; resolving it again would only double
+	// the cost of every new file. A file TagLib cannot open because it is
+	// gone is an error like the ones above, not a file without tags.
+	mi_ptr fresh = mi_extract_file(resolved);
+	struct stat st;
+	if (!fresh && stat(resolved, &st) == -1) {
 		printf("? %s\n", path);
 		n.errors++;
 		return;

@@ -16,7 +16,7 @@ namespace
 // handed out, so no early return can leak them.
 class taglib_file
 {
-      public:
+public:
 	explicit taglib_file(const std::string &path)
 	{
 		taglib_set_strings_unicode(false);
@@ -39,7 +39,7 @@ class taglib_file
 		return taglib_file_audioproperties(file);
 	}
 
-      private:
+private:
 	TagLib_File *file = nullptr;
 };
 
@@ -104,6 +104,11 @@ mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable)
 	unresolvable = realpath(path.c_str(), resolved) == nullptr;
 	if (unresolvable)
 		return nullptr;
+	return extract_from(resolved);
+}
+
+mi_ptr mi_extract_file(const std::string &resolved)
+{
 	return extract_from(resolved);
 }
 

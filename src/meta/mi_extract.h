@@ -12,5 +12,8 @@ mi_ptr mi_extract(const std::string &path);
 // As mi_extract, but a path that cannot be resolved gives null with errno set
 // instead of ending the program.
 mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable);
+// As mi_extract, for a path that is already absolute and free of symbolic
+// links (from realpath): it becomes the record's file name as it is.
+mi_ptr mi_extract_file(const std::string &resolved);
 // Replaces every byte of the eight texts that is not printable ASCII by '?'.
 void mi_sanitize(meta_info &mi);

@@ -221,6 +221,9 @@ TEST(mi_extract, relative_paths_and_symlinks_resolve_to_one_absolute_name)
 
 	for (const auto &name : names)
 		EXPECT_EQ(name, want);
+	mi_ptr direct = mi_extract_file(want);
+	ASSERT_NE(direct, nullptr);
+	EXPECT_EQ(direct->filename, want);
 }
 
 TEST(mi_extract, latin1_texts_come_back_as_single_bytes)
@@ -246,6 +249,7 @@ TEST(mi_extract, unresolvable_path)
 	bool unresolvable = false;
 	EXPECT_EQ(mi_extract_resolved(missing, unresolvable), nullptr);
 	EXPECT_TRUE(unresolvable);
+	EXPECT_EQ(mi_extract_file(missing), nullptr);
 
 	write_file(dir / "text.txt", "not audio");
 	EXPECT_EQ(mi_extract_resolved(dir / "text.txt", unresolvable), nullptr);
