@@ -17,7 +17,8 @@
 #include "library/medialib.h"
 #include "playlist/playlist_file.h"
 
-namespace {
+namespace
+{
 
 using clock_type = std::chrono::steady_clock;
 
@@ -41,7 +42,8 @@ double best_of(int runs, F f)
 
 std::string random_text(std::mt19937 &rng, size_t min, size_t max)
 {
-	static const char chars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789";
+	static const char chars[] =
+	        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789";
 	size_t len = min + rng() % (max - min + 1);
 	std::string s;
 	for (size_t i = 0; i < len; i++)
@@ -139,7 +141,8 @@ int main()
 		FILE *f = fopen(pl.c_str(), "w");
 		std::mt19937 rng(3);
 		for (int i = 0; i < 10000; i++)
-			fprintf(f, "%s\n", medialib.library->files[rng() % 100000]->filename->c_str());
+			fprintf(f, "%s\n",
+			        medialib.library->files[rng() % 100000]->filename->c_str());
 		fclose(f);
 	}
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <err.h>
 
-namespace {
+namespace
+{
 fatal_hook_fn fatal_hook = nullptr;
 
 void run_fatal_hook()

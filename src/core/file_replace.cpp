@@ -8,7 +8,8 @@
 #include <climits>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string dir_of(const std::string &path)
 {

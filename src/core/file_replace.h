@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <string>
 
-class file_replacer {
+class file_replacer
+{
 public:
 	file_replacer() = default;
 	file_replacer(const file_replacer &) = delete;

@@ -16,7 +16,8 @@
 #include "meta/mi_sort.h"
 #include "remote/sock.h"
 
-namespace {
+namespace
+{
 
 int sock_fd = -1;
 

@@ -8,7 +8,8 @@
 #include "core/file_replace.h"
 #include "library/medialib.h"
 
-namespace {
+namespace
+{
 
 constexpr size_t MAGIC_LEN = 7;
 
@@ -135,7 +136,8 @@ void medialib_db_load(const std::string &path)
 	size_t got = fread_unlocked(vbytes, 1, sizeof vbytes, f.get());
 	int32_t version[3];
 	for (size_t i = 0; i < 3; i++)
-		version[i] = got >= 4 * (i + 1) ? static_cast<int32_t>(get_le(vbytes + 4 * i, 4)) : -1;
+		version[i] =
+		        got >= 4 * (i + 1) ? static_cast<int32_t>(get_le(vbytes + 4 * i, 4)) : -1;
 	if (got != sizeof vbytes || version[0] != DB_VERSION_MAJOR ||
 	    version[1] != DB_VERSION_MINOR || version[2] != DB_VERSION_PATCH)
 		old_version(path, version);
@@ -150,7 +152,8 @@ void medialib_db_load(const std::string &path)
 		mi_ptr mi = mi_new();
 		mi_fread(*mi, f.get());
 		if (ferror_unlocked(f.get()))
-			fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
+			fatal_sys("medialib_db_load: error loading database file '%s'",
+			          path.c_str());
 		if (feof_unlocked(f.get()))
 			break;
 		lib.files.push_back(medialib_adopt(std::move(mi)));
@@ -180,7 +183,8 @@ void medialib_db_save(const std::string &path)
 		fatal_sys("medialib_db_save: error saving database");
 }
 
-namespace {
+namespace
+{
 
 std::string format_time(int64_t when, const char *time_format)
 {

@@ -31,7 +31,8 @@ void medialib_load(const std::string &db_file, const std::string &playlist_dir)
 	medialib.playlists.push_back(std::move(filter));
 
 	for (const std::string &path : medialib_find_playlists(playlist_dir))
-		medialib_playlist_add(playlist_load(path, medialib.library->files, medialib.records));
+		medialib_playlist_add(
+		        playlist_load(path, medialib.library->files, medialib.records));
 
 	for (auto &p : medialib.playlists)
 		p->needs_saving = false;

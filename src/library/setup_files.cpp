@@ -6,7 +6,8 @@
 #include "core/file_replace.h"
 #include "library/medialib.h"
 
-namespace {
+namespace
+{
 
 void make_dir(const char *what, const std::string &dir)
 {

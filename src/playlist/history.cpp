@@ -42,7 +42,8 @@ void playlist_history_add(playlist &p, changeset_ptr c)
 	p.history[history_size - 1] = std::move(c);
 }
 
-namespace {
+namespace
+{
 
 // Removes the change's entries again; the positions may have been reused
 // by edits that were not recorded, so they are checked first.

@@ -52,7 +52,8 @@ void playlist_remove_file(playlist &p, int pos, int n, bool record)
 		fatal("playlist_remove_file: index %d out of range", pos);
 
 	if (record) {
-		playlist_history_add(p, changeset_create(CHANGE_REMOVE, n, p.files.data() + pos, pos));
+		playlist_history_add(p,
+		                     changeset_create(CHANGE_REMOVE, n, p.files.data() + pos, pos));
 		p.needs_saving = true;
 	}
 	p.files.erase(p.files.begin() + pos, p.files.begin() + pos + n);

@@ -101,6 +101,7 @@ void playlist_save(const playlist &p)
 void playlist_delete(playlist_ptr p)
 {
 	if (p->filename && unlink(p->filename->c_str()) == -1)
-		fatal_sys("playlist_delete: failed to delete playlist \"%s\"", p->filename->c_str());
+		fatal_sys("playlist_delete: failed to delete playlist \"%s\"",
+		          p->filename->c_str());
 	playlist_free(std::move(p));
 }

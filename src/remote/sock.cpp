@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 socklen_t sock_address(sockaddr_un &addr)
 {

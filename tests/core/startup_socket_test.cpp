@@ -11,10 +11,12 @@
 #include "harness/harness.h"
 #include "remote/sock.h"
 
-namespace {
+namespace
+{
 
 // Stands in for a running instance: a datagram socket bound at the path.
-class fake_instance {
+class fake_instance
+{
 public:
 	fake_instance()
 	{

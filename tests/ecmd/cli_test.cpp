@@ -4,7 +4,8 @@
 #include "harness/harness.h"
 #include "library/db_test_util.h"
 
-namespace {
+namespace
+{
 
 const std::string USAGE_TAIL = " [-f config-file] [-d database-file] [-p playlist-dir] "
                                "[-m player-path] [-e COMMAND ...]\n";
@@ -25,8 +26,10 @@ TEST(CommandLine, UsageAndBadOptions)
 	} cases[] = {
 		{ { "-h" }, "" },
 		{ { "-x" }, std::string(KORVANE_BINARY) + ": invalid option -- 'x'\n" },
-		{ { "-d" }, std::string(KORVANE_BINARY) + ": option requires an argument -- 'd'\n" },
-		{ { "-f", "x", "-e" }, std::string(KORVANE_BINARY) + ": option requires an argument -- 'e'\n" },
+		{ { "-d" },
+		  std::string(KORVANE_BINARY) + ": option requires an argument -- 'd'\n" },
+		{ { "-f", "x", "-e" },
+		  std::string(KORVANE_BINARY) + ": option requires an argument -- 'e'\n" },
 	};
 	for (const auto &c : cases) {
 		SCOPED_TRACE(c.args[0]);
@@ -42,7 +45,8 @@ TEST(CommandLine, UnknownECommandAndHomeRules)
 	korvane_home home;
 	run_result r = home.run({ "-e", "frobnicate", "x" });
 	EXPECT_EQ(r.status, 1);
-	EXPECT_EQ(r.err, "korvane: Unknown e-command 'frobnicate'.  See 'korvane -e help' for list.\n");
+	EXPECT_EQ(r.err,
+	          "korvane: Unknown e-command 'frobnicate'.  See 'korvane -e help' for list.\n");
 
 	// Names are exact: no abbreviations, no other case.
 	EXPECT_EQ(home.run({ "-e", "ini" }).status, 1);
@@ -72,9 +76,11 @@ TEST(CommandLine, OptionsBeforeTheECommandApplyAndWordsAfterItBelongToIt)
 	EXPECT_TRUE(file_exists(home / "pl"));
 	EXPECT_EQ(r.err, "korvane: korvane directory '" + home.path() +
 	                         "/.korvane' created\n"
-	                         "korvane: playlists directory '" + home.path() +
+	                         "korvane: playlists directory '" +
+	                         home.path() +
 	                         "/pl' created\n"
-	                         "korvane: empty database at '" + db + "' created\n");
+	                         "korvane: empty database at '" +
+	                         db + "' created\n");
 
 	r = home.run({ "-e", "init", "-d", db });
 	EXPECT_EQ(r.status, 1);
@@ -100,9 +106,11 @@ TEST(Init, CreatesEverythingOnceAndThenReportsOk)
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(r.err, "korvane: korvane directory '" + home.path() +
 	                         "/.korvane' already exists (OK)\n"
-	                         "korvane: playlists directory '" + home.playlists() +
+	                         "korvane: playlists directory '" +
+	                         home.playlists() +
 	                         "' already exists (OK)\n"
-	                         "korvane: database file '" + home.db() + "' already exists (OK)\n");
+	                         "korvane: database file '" +
+	                         home.db() + "' already exists (OK)\n");
 	EXPECT_EQ(read_file(home.db()), before);
 }
 
@@ -168,12 +176,16 @@ TEST(Flush, RefusesDamagedDatabases)
 		write_file(home.db(), c.bytes);
 		run_result r = home.run({ "-e", "flush" });
 		EXPECT_EQ(r.status, 1);
-		EXPECT_EQ(r.out, "Loading korvane database: old database version detected.\n"
-		                 "\tExisting database at '" + home.db() + "' is of version " +
-		                         c.version + "\n\tThis version of korvane only works with "
-		                         "version 2.1.0\nRemove the existing database and rebuild by "
-		                         "doing:\n\t$ rm " + home.db() + "\n\t$ korvane -e init\n"
-		                         "\t$ korvane -e add /path/to/music ...\n");
+		EXPECT_EQ(r.out,
+		          "Loading korvane database: old database version detected.\n"
+		          "\tExisting database at '" +
+		                  home.db() + "' is of version " + c.version +
+		                  "\n\tThis version of korvane only works with "
+		                  "version 2.1.0\nRemove the existing database and rebuild by "
+		                  "doing:\n\t$ rm " +
+		                  home.db() +
+		                  "\n\t$ korvane -e init\n"
+		                  "\t$ korvane -e add /path/to/music ...\n");
 	}
 
 	write_file(home.db(), "not a database at all");
@@ -195,7 +207,8 @@ TEST(Help, ListAndPages)
 	                         "   $ korvane -e help COMMAND\n\n"
 	                         "The list of available commands are:\n\n"
 	                         "   COMMAND     BRIEF DESCRIPTION\n"
-	                         "   -------     " + std::string(60, '-') + "\n",
+	                         "   -------     " +
+	                                 std::string(60, '-') + "\n",
 	                         0),
 	          0u);
 	// Entries in their own order, rm and rmfile apart, update second.
@@ -206,8 +219,8 @@ TEST(Help, ListAndPages)
 		    line[3] != '$' && line[3] != '-' && line.compare(3, 7, "COMMAND") != 0)
 			names.push_back(line.substr(3, line.find(' ', 3) - 3));
 	}
-	EXPECT_EQ(names, (std::vector<std::string>{ "init", "update", "add", "addurl", "check", "rm",
-	                                            "rmfile", "tag", "flush", "help" }));
+	EXPECT_EQ(names, (std::vector<std::string>{ "init", "update", "add", "addurl", "check",
+	                                            "rm", "rmfile", "tag", "flush", "help" }));
 
 	run_result r = home.run({ "-e", "help", "help" });
 	EXPECT_EQ(r.status, 0);
@@ -233,7 +246,8 @@ TEST(Help, PagesShareOneLayout)
 		const char *synopsis;
 	} pages[] = {
 		{ "init", "init - initialize korvane directories/database", "init" },
-		{ "add", "add - add files to the korvane database", "add /path/to/files1 [ path2 ... ]" },
+		{ "add", "add - add files to the korvane database",
+		  "add /path/to/files1 [ path2 ... ]" },
 		{ "update", "update - update korvane database", "update [-s]" },
 		{ "flush", "flush - dump output of korvane database to terminal",
 		  "flush [-t time-format]" },

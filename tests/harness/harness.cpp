@@ -16,7 +16,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 void set_nonblock(int fd)
 {
@@ -112,7 +113,8 @@ run_result run_program(const std::string &prog, const std::vector<std::string> &
 			}
 			ssize_t got = read(fds[i].fd, buf, sizeof buf);
 			if (got > 0) {
-				(fds[i].fd == out[0] ? r.out : r.err).append(buf, static_cast<size_t>(got));
+				(fds[i].fd == out[0] ? r.out : r.err)
+				        .append(buf, static_cast<size_t>(got));
 			} else if (got == 0 || errno != EAGAIN) {
 				(fds[i].fd == out[0] ? out_open : err_open) = false;
 			}

@@ -9,17 +9,17 @@
 #include <vector>
 
 struct run_result {
-	int status = -1;     // exit status, or 128 + signal number
-	std::string out;     // standard output
-	std::string err;     // standard error
+	int status = -1; // exit status, or 128 + signal number
+	std::string out; // standard output
+	std::string err; // standard error
 };
 
 struct run_options {
-	std::string home;                 // HOME of the child; unset when empty
-	std::string input;                // fed to standard input, then closed
-	std::string cwd;                  // working directory of the child
+	std::string home;                                     // HOME of the child; unset when empty
+	std::string input;                                    // fed to standard input, then closed
+	std::string cwd;                                      // working directory of the child
 	std::vector<std::pair<std::string, std::string>> env; // extra variables
-	std::function<void()> in_child;   // runs in the child before exec
+	std::function<void()> in_child;                       // runs in the child before exec
 };
 
 // Runs prog with args (argv[0] is prog) and a clean environment: PATH, TZ=UTC
@@ -30,7 +30,8 @@ run_result run_program(const std::string &prog, const std::vector<std::string> &
 run_result run_korvane(const std::vector<std::string> &args, const run_options &opts = {});
 
 // A private directory removed with everything in it when the object dies.
-class temp_dir {
+class temp_dir
+{
 public:
 	temp_dir();
 	~temp_dir();
@@ -44,7 +45,8 @@ private:
 };
 
 // A private HOME with korvane's directories and an empty database in it.
-class korvane_home : public temp_dir {
+class korvane_home : public temp_dir
+{
 public:
 	explicit korvane_home(bool init = true);
 	std::string db() const { return *this / ".korvane/korvane.db"; }

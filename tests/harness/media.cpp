@@ -5,7 +5,8 @@
 
 #include "harness/harness.h"
 
-namespace {
+namespace
+{
 
 std::string extension(const std::string &path)
 {
@@ -35,8 +36,8 @@ void make_media(const std::string &path, const media_tags &tags, double seconds,
 		for (const auto &a : tone(seconds, frequency))
 			args.push_back(a);
 		must(run_program("sox", args), "sox");
-		std::vector<std::string> lame = { "--quiet", "--preset", "cbr", "32", "--add-id3v2",
-		                                  "--id3v2-only" };
+		std::vector<std::string> lame = { "--quiet", "--preset",    "cbr",
+			                          "32",      "--add-id3v2", "--id3v2-only" };
 		auto tag = [&](const char *opt, const std::string &v) {
 			if (!v.empty()) {
 				lame.push_back(opt);

@@ -10,9 +10,11 @@
 #include "harness/harness.h"
 #include "library/db_test_util.h"
 
-namespace {
+namespace
+{
 
-class DbFile : public ::testing::Test {
+class DbFile : public ::testing::Test
+{
 protected:
 	void SetUp() override { fresh_library(); }
 	void TearDown() override { medialib_destroy(); }
@@ -52,7 +54,8 @@ TEST_F(DbFile, RecordLayoutIsLittleEndianWithCountsFirst)
 	mi_ptr mi = make_record("/a");
 	EXPECT_EQ(db_bytes({ mi.get() }).size(), 19u + 33u);
 
-	mi_ptr full = make_record("/m/x.mp3", { "Art", nullptr, "T" }, 245, 0x0102030405060708LL, true);
+	mi_ptr full =
+	        make_record("/m/x.mp3", { "Art", nullptr, "T" }, 245, 0x0102030405060708LL, true);
 	std::string rec = db_bytes({ full.get() }).substr(19);
 	std::string expect("\x08\0\x03\0\0\0\x01\0\0\0\0\0\0\0\0\0\0\0", 18);
 	expect += "/m/x.mp3ArtT";
@@ -64,9 +67,9 @@ TEST_F(DbFile, RecordLayoutIsLittleEndianWithCountsFirst)
 
 TEST_F(DbFile, SaveAndLoadKeepEveryFieldButEmptyTexts)
 {
-	meta_info *a = medialib_adopt(
-	        make_record("/z/b.ogg", { "Artist", "", "Title", "  7", "1999", "Rock", "4:05", "c" },
-	                    245, 1700000000, false));
+	meta_info *a = medialib_adopt(make_record(
+	        "/z/b.ogg", { "Artist", "", "Title", "  7", "1999", "Rock", "4:05", "c" }, 245,
+	        1700000000, false));
 	meta_info *b = medialib_adopt(make_record("", {}, -3, -1, true));
 	meta_info *recs[] = { a, b };
 	playlist_file_append(*medialib.library, recs, 2, false);
@@ -111,8 +114,9 @@ TEST_F(DbFile, FileKeepsLibraryOrderAndLoadSortsByteWise)
 TEST_F(DbFile, LongTextIsCutToWhatTheCountHolds)
 {
 	std::string huge(70000, 'x');
-	meta_info *mi = medialib_adopt(make_record("/long", { "a", nullptr, nullptr, nullptr, nullptr,
-	                                                      nullptr, nullptr, huge.c_str() }));
+	meta_info *mi =
+	        medialib_adopt(make_record("/long", { "a", nullptr, nullptr, nullptr, nullptr,
+	                                              nullptr, nullptr, huge.c_str() }));
 	mi_ptr next = make_record("/next", { "n" });
 	playlist_file_append(*medialib.library, mi, false);
 	playlist_file_append(*medialib.library, medialib_adopt(std::move(next)), false);
@@ -132,8 +136,8 @@ TEST_F(DbFile, FileCutAtEveryLength)
 {
 	mi_ptr r1 = make_record("/one", { "A", "B" }, 10, 5);
 	mi_ptr r2 = make_record("/two", {}, 0, 0, true);
-	mi_ptr r3 = make_record("/three", { nullptr, nullptr, "T", nullptr, nullptr, nullptr, nullptr,
-	                                    "comment" });
+	mi_ptr r3 = make_record(
+	        "/three", { nullptr, nullptr, "T", nullptr, nullptr, nullptr, nullptr, "comment" });
 	std::string full = db_bytes({ r1.get(), r2.get(), r3.get() });
 	size_t end1 = 19 + db_bytes({ r1.get() }).size() - 19;
 	size_t end2 = end1 + db_bytes({ r2.get() }).size() - 19;
@@ -182,7 +186,8 @@ TEST_F(DbFile, WrongMagicOrVersionEndsTheLoad)
 {
 	write_file(path, std::string("korvana\x02\0\0\0\x01\0\0\0\0\0\0\0", 19));
 	EXPECT_EXIT(medialib_db_load(path), testing::ExitedWithCode(1),
-	            "korvane_tests: medialib_db_load: db file '" + path + "' NOT a korvane database");
+	            "korvane_tests: medialib_db_load: db file '" + path +
+	                    "' NOT a korvane database");
 
 	write_file(path, "");
 	EXPECT_EXIT(medialib_db_load(path + ".missing"), testing::ExitedWithCode(1),
@@ -192,8 +197,8 @@ TEST_F(DbFile, WrongMagicOrVersionEndsTheLoad)
 TEST_F(DbFile, FlushPrintsCommaSeparatedText)
 {
 	meta_info *a = medialib_adopt(
-	        make_record("/m/a, b.mp3", { "Ar\"t", nullptr, "Ti", "  3", nullptr, nullptr, "4:05" },
-	                    245, 0));
+	        make_record("/m/a, b.mp3",
+	                    { "Ar\"t", nullptr, "Ti", "  3", nullptr, nullptr, "4:05" }, 245, 0));
 	meta_info *u = medialib_adopt(make_record("http://x", {}, 0, 86400 * 366, true));
 	playlist_file_append(*medialib.library, a, false);
 	playlist_file_append(*medialib.library, u, false);
@@ -208,13 +213,14 @@ TEST_F(DbFile, FlushPrintsCommaSeparatedText)
 	std::string text(buf, size);
 	free(buf);
 
-	EXPECT_EQ(text,
-	          "filename, \"Artist\", \"Album\", \"Title\", \"Track\", \"Year\", \"Genre\", "
-	          "\"Length\", \"Comment\", length-seconds, is_url, \"last-updated\"\n"
-	          "/m/a, b.mp3, \"Ar\"t\", \"(null)\", \"Ti\", \"  3\", \"(null)\", \"(null)\", "
-	          "\"4:05\", \"(null)\", 245, false, \"1970 01 01 00:00:00\"\n"
-	          "http://x, \"(null)\", \"(null)\", \"(null)\", \"(null)\", \"(null)\", \"(null)\", "
-	          "\"(null)\", \"(null)\", 0, true, \"1971 01 02 00:00:00\"\n");
+	EXPECT_EQ(
+	        text,
+	        "filename, \"Artist\", \"Album\", \"Title\", \"Track\", \"Year\", \"Genre\", "
+	        "\"Length\", \"Comment\", length-seconds, is_url, \"last-updated\"\n"
+	        "/m/a, b.mp3, \"Ar\"t\", \"(null)\", \"Ti\", \"  3\", \"(null)\", \"(null)\", "
+	        "\"4:05\", \"(null)\", 245, false, \"1970 01 01 00:00:00\"\n"
+	        "http://x, \"(null)\", \"(null)\", \"(null)\", \"(null)\", \"(null)\", \"(null)\", "
+	        "\"(null)\", \"(null)\", 0, true, \"1971 01 02 00:00:00\"\n");
 }
 
 // A save that fails part-way leaves the old database whole.

@@ -4,9 +4,11 @@
 #include "library/db_test_util.h"
 #include "playlist/playlist_file.h"
 
-namespace {
+namespace
+{
 
-class Medialib : public ::testing::Test {
+class Medialib : public ::testing::Test
+{
 protected:
 	void SetUp() override
 	{

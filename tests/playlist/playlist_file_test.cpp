@@ -9,9 +9,11 @@
 #include "library/db_test_util.h"
 #include "playlist/playlist_file.h"
 
-namespace {
+namespace
+{
 
-class PlaylistFile : public ::testing::Test {
+class PlaylistFile : public ::testing::Test
+{
 protected:
 	PlaylistFile()
 	{
@@ -21,7 +23,8 @@ protected:
 			library.push_back(mi.get());
 	}
 
-	playlist_ptr load(const std::string &name, const std::string &content, std::string *err = nullptr)
+	playlist_ptr load(const std::string &name, const std::string &content,
+	                  std::string *err = nullptr)
 	{
 		std::string path = dir / name;
 		write_file(path, content);
@@ -54,7 +57,8 @@ TEST_F(PlaylistFile, FindsPlaylistsInByteOrder)
 	for (const char *f : { "b.playlist", "a.playlist", "C.playlist", "c.txt", "x.playlist~" })
 		write_file(dir / f, "");
 	EXPECT_EQ(medialib_find_playlists(dir.path()),
-	          (std::vector<std::string>{ dir / "C.playlist", dir / "a.playlist", dir / "b.playlist" }));
+	          (std::vector<std::string>{ dir / "C.playlist", dir / "a.playlist",
+	                                     dir / "b.playlist" }));
 }
 
 TEST_F(PlaylistFile, LoadLooksEntriesUpInTheLibrary)
@@ -77,8 +81,8 @@ TEST_F(PlaylistFile, EntriesNotInTheLibraryBecomePlaceholders)
 {
 	std::string long_name = "/" + std::string(3000, 'L');
 	std::string err;
-	playlist_ptr p = load("odd.playlist",
-	                      "/m/a.mp3 \n\n/m/b.mp3\r\n" + long_name + "\n/gone.mp3", &err);
+	playlist_ptr p =
+	        load("odd.playlist", "/m/a.mp3 \n\n/m/b.mp3\r\n" + long_name + "\n/gone.mp3", &err);
 	EXPECT_EQ(names(*p), (std::vector<std::string>{ "/m/a.mp3 ", "", "/m/b.mp3\r", long_name,
 	                                                "/gone.mp3" }));
 	EXPECT_EQ(placeholders.size(), 5u);
@@ -144,8 +148,9 @@ TEST_F(PlaylistFile, FailedSaveKeepsTheOldFile)
 	EXPECT_EQ(read_file(*p->filename).size(), 200u * 202u);
 
 	p->filename = dir / "no/such/dir.playlist";
-	EXPECT_EXIT(playlist_save(*p), testing::ExitedWithCode(1),
-	            "playlist_save: failed to open playlist \".*no/such/dir.playlist\": No such file");
+	EXPECT_EXIT(
+	        playlist_save(*p), testing::ExitedWithCode(1),
+	        "playlist_save: failed to open playlist \".*no/such/dir.playlist\": No such file");
 }
 
 TEST_F(PlaylistFile, DeleteRemovesTheFileOnlyWhenThereIsOne)
@@ -159,8 +164,9 @@ TEST_F(PlaylistFile, DeleteRemovesTheFileOnlyWhenThereIsOne)
 
 	playlist_ptr missing = playlist_new();
 	missing->filename = dir / "never.playlist";
-	EXPECT_EXIT(playlist_delete(std::move(missing)), testing::ExitedWithCode(1),
-	            "playlist_delete: failed to delete playlist \".*never.playlist\": No such file");
+	EXPECT_EXIT(
+	        playlist_delete(std::move(missing)), testing::ExitedWithCode(1),
+	        "playlist_delete: failed to delete playlist \".*never.playlist\": No such file");
 }
 
 } // namespace

@@ -4,14 +4,17 @@
 #include "meta/mi_query.h"
 #include "playlist/playlist.h"
 
-namespace {
+namespace
+{
 
-class PlaylistModel : public ::testing::Test {
+class PlaylistModel : public ::testing::Test
+{
 protected:
 	PlaylistModel()
 	{
 		for (int i = 0; i < 10; i++)
-			pool.push_back(make_record("/r" + std::to_string(i), { ("art" + std::to_string(i)).c_str() }));
+			pool.push_back(make_record("/r" + std::to_string(i),
+			                           { ("art" + std::to_string(i)).c_str() }));
 	}
 
 	meta_info *r(int i) { return pool[i].get(); }
