@@ -3,12 +3,18 @@
 #include <fts.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/error.h"
 #include "library/medialib.h"
@@ -17,6 +23,76 @@
 namespace
 {
 
+// The records still in the library, by the slot each got when it was
+// indexed (slots only grow, in library order): a Fenwick tree of live slots,
+// so that a removal does not have to renumber every later record.
+class live_slots
+{
+public:
+	explicit live_slots(int n) : live(n, 1) { rebuild(std::max(n, 16)); }
+
+	// A new live slot after all others.
+	int add()
+	{
+		if (live.size() == cap)
+			rebuild(2 * cap);
+		live.push_back(1);
+		bump(static_cast<int>(live.size()) - 1, 1);
+		return static_cast<int>(live.size()) - 1;
+	}
+
+	void kill(int slot)
+	{
+		live[slot] = 0;
+		bump(slot, -1);
+	}
+
+	// The library position of the record in slot: the live slots before it.
+	int position(int slot) const
+	{
+		int sum = 0;
+		for (size_t i = slot; i > 0; i &= i - 1)
+			sum += tree[i];
+		return sum;
+	}
+
+	// The slot of the record at library position pos.
+	int slot_at(int pos) const
+	{
+		size_t at = 0;
+		int rest = pos + 1;
+		for (size_t step = std::bit_floor(cap); step > 0; step >>= 1)
+			if (at + step <= cap && tree[at + step] < rest) {
+				at += step;
+				rest -= tree[at];
+			}
+		return static_cast<int>(at);
+	}
+
+private:
+	void bump(int slot, int by)
+	{
+		for (size_t i = slot + 1; i <= cap; i += i & -i)
+			tree[i] += by;
+	}
+
+	void rebuild(size_t capacity)
+	{
+		cap = capacity;
+		tree.assign(cap + 1, 0);
+		for (size_t i = 1; i <= cap; i++) {
+			if (i <= live.size())
+				tree[i] += live[i - 1];
+			if (size_t up = i + (i & -i); up <= cap)
+				tree[up] += tree[i];
+		}
+	}
+
+	std::vector<char> live;
+	std::vector<int> tree; // 1-based
+	size_t cap = 0;
+};
+
 // Where each file name sits in the library. A name held by several records
 // maps to the last of them, the one a lookup must find. Keys point into the
 // records' own file names: records stay alive while the library is loaded,
@@ -24,22 +100,36 @@ namespace
 class library_index
 {
 public:
-	explicit library_index(const playlist &lib) : lib(lib)
+	explicit library_index(const playlist &lib) : lib(lib), slots(lib.nfiles())
 	{
-		pos_of.reserve(lib.files.size() * 2);
-		for (int i = 0; i < lib.nfiles(); i++)
-			pos_of[name_at(i)] = i;
+		slot_of.reserve(lib.files.size() * 2);
+		for (int i = 0; i < lib.nfiles(); i++) {
+			auto [it, fresh] = slot_of.try_emplace(name_at(i), i);
+			if (!fresh) {
+				it->second = i;
+				duplicates = true;
+			}
+		}
 	}
 
 	// The position of the last record named name, or -1.
 	int find(std::string_view name) const
 	{
-		auto it = pos_of.find(name);
-		return it == pos_of.end() ? -1 : it->second;
+		auto it = slot_of.find(name);
+		return it == slot_of.end() ? -1 : slots.position(it->second);
 	}
 
-	// The record at pos was just appended.
-	void appended(int pos) { pos_of[name_at(pos)] = pos; }
+	// The record at the end of the library was just appended.
+	void appended()
+	{
+		int slot = slots.add();
+		std::string_view name = name_at(lib.nfiles() - 1);
+		auto [it, fresh] = slot_of.try_emplace(name, slot);
+		if (!fresh) {
+			it->second = slot;
+			duplicates = true;
+		}
+	}
 
 	// The record at pos took the place of one named old_name.
 	void replaced(int pos, std::string_view old_name)
@@ -47,22 +137,21 @@ public:
 		std::string_view name = name_at(pos);
 		if (name == old_name)
 			return;
-		forget(old_name, pos);
-		auto it = pos_of.find(name);
-		if (it == pos_of.end() || it->second < pos) {
-			if (it != pos_of.end())
-				pos_of.erase(it);
-			pos_of.emplace(name, pos);
+		int slot = slots.slot_at(pos);
+		forget(old_name, slot, pos);
+		auto [it, fresh] = slot_of.try_emplace(name, slot);
+		if (!fresh) {
+			duplicates = true;
+			it->second = std::max(it->second, slot);
 		}
 	}
 
 	// The record named name was removed from pos; later records moved down.
 	void removed(int pos, std::string_view name)
 	{
-		forget(name, pos);
-		for (auto &entry : pos_of)
-			if (entry.second > pos)
-				entry.second--;
+		int slot = slots.slot_at(pos);
+		forget(name, slot, pos);
+		slots.kill(slot);
 	}
 
 private:
@@ -72,23 +161,27 @@ private:
 		return name ? std::string_view(*name) : std::string_view();
 	}
 
-	// Drops name's entry if it is the one at pos, falling back on an
-	// earlier record of the same name.
-	void forget(std::string_view name, int pos)
+	// Drops name's entry if it is the record in slot (at pos), falling back
+	// on an earlier record of the same name.
+	void forget(std::string_view name, int slot, int pos)
 	{
-		auto it = pos_of.find(name);
-		if (it == pos_of.end() || it->second != pos)
+		auto it = slot_of.find(name);
+		if (it == slot_of.end() || it->second != slot)
 			return;
-		pos_of.erase(it);
+		slot_of.erase(it);
+		if (!duplicates)
+			return;
 		for (int i = pos - 1; i >= 0; i--)
 			if (name_at(i) == name) {
-				pos_of.emplace(name_at(i), i);
+				slot_of.emplace(name_at(i), slots.slot_at(i));
 				return;
 			}
 	}
 
 	const playlist &lib;
-	std::unordered_map<std::string_view, int> pos_of;
+	live_slots slots;
+	std::unordered_map<std::string_view, int> slot_of;
+	bool duplicates = false;
 };
 
 struct scan_counts {
@@ -96,8 +189,50 @@ struct scan_counts {
 	int dirs_skipped = 0;
 };
 
+// What realpath would make of the walk's paths, for less: each directory is
+// resolved once, when the walk enters it, and a file in it that is not a
+// symbolic link itself resolves to that and its own name. realpath costs a
+// readlink for every component of the path; this costs one lstat.
+class walk_resolver
+{
+public:
+	void entered(const FTSENT *dir)
+	{
+		char buf[PATH_MAX];
+		dirs.resize(dir->fts_level);
+		if (realpath(dir->fts_path, buf) != nullptr)
+			dirs.emplace_back(buf);
+		else
+			dirs.emplace_back();
+	}
+
+	// False, with errno set, when the file's path cannot be resolved.
+	bool resolve(const FTSENT *file, char out[PATH_MAX]) const
+	{
+		size_t level = file->fts_level;
+		const std::optional<std::string> *dir =
+		        level > 0 && level <= dirs.size() ? &dirs[level - 1] : nullptr;
+		struct stat st;
+		if (dir != nullptr && *dir && (*dir)->size() + 1 + file->fts_namelen < PATH_MAX &&
+		    lstat(file->fts_path, &st) == 0 && !S_ISLNK(st.st_mode)) {
+			const std::string &base = **dir;
+			size_t len = base == "/" ? 0 : base.size();
+			memcpy(out, base.data(), len);
+			out[len] = '/';
+			memcpy(out + len + 1, file->fts_name, file->fts_namelen + 1);
+			return true;
+		}
+		return realpath(file->fts_path, out) != nullptr;
+	}
+
+private:
+	// The resolved path of each directory on the way down, by level; none
+	// where realpath failed.
+	std::vector<std::optional<std::string>> dirs;
+};
+
 // Adds, refreshes or drops the record of one regular file met by the walk.
-void scan_file(const FTSENT *e, library_index &index, scan_counts &n)
+void scan_file(const FTSENT *e, const walk_resolver &resolver, library_index &index, scan_counts &n)
 {
 	playlist &lib = *medialib.library;
 	const char *path = e->fts_path;
@@ -105,7 +240,7 @@ void scan_file(const FTSENT *e, library_index &index, scan_counts &n)
 	// A file that went away, or whose path grew too long to resolve, since
 	// the walk saw it cannot be examined: it is reported, not fatal.
 	char resolved[PATH_MAX];
-	if (realpath(path, resolved) == nullptr) {
+	if (!resolver.resolve(e, resolved)) {
 		printf("? %s\n", path);
 		n.errors++;
 		return;
@@ -146,7 +281,7 @@ void scan_file(const FTSENT *e, library_index &index, scan_counts &n)
 	} else if (fresh) {
 		mi_sanitize(*fresh);
 		playlist_file_append(lib, medialib_adopt(std::move(fresh)), false);
-		index.appended(lib.nfiles() - 1);
+		index.appended();
 		printf("+ %s\n", path);
 		n.added++;
 	} else {
@@ -164,11 +299,13 @@ void medialib_db_scan_dirs(char *const paths[])
 		fatal_sys("medialib_db_scan_dirs: fts_open failed");
 
 	library_index index(*medialib.library);
+	walk_resolver resolver;
 	scan_counts n;
 	while (FTSENT *e = fts_read(fts)) {
 		switch (e->fts_info) {
 		case FTS_D:
 			printf("Checking Directory: %s\n", e->fts_path);
+			resolver.entered(e);
 			break;
 		case FTS_DNR:
 			printf("Directory '%s' Unreadable\n", e->fts_path);
@@ -180,7 +317,7 @@ void medialib_db_scan_dirs(char *const paths[])
 			n.errors++;
 			break;
 		case FTS_F:
-			scan_file(e, index, n);
+			scan_file(e, resolver, index, n);
 			break;
 		default:
 			break;

@@ -327,6 +327,69 @@ TEST_F(scan, lookups_stay_right_after_removals_and_additions)
 	                                                  resolved(m("e.ogg")) + " fresh" }));
 }
 
+TEST_F(scan, many_removals_appends_and_replacements_in_one_walk)
+{
+	// Each file's title is its own name, so a record put in the wrong place
+	// shows up as a file with another file's title.
+	auto name = [](const char *prefix, int i) { return prefix + std::to_string(i) + ".ogg"; };
+	for (int i = 0; i < 40; i++)
+		make_media(m(name("old", i)), { "", "", name("old", i), "", "", 0, 0 });
+	ASSERT_EQ(add({ music }).status, 0);
+
+	time_t later = time(nullptr) + 1000;
+	for (int i = 0; i < 40; i++) {
+		if (i % 4 == 1)
+			write_file(m(name("old", i)), "not audio any more");
+		else
+			make_media(m(name("old", i)),
+			           { "", "", name("old", i) + " v2", "", "", 0, 0 });
+		set_mtime(m(name("old", i)), later);
+	}
+	for (int i = 0; i < 30; i++) {
+		make_media(m(name("new", i)), { "", "", name("new", i), "", "", 0, 0 });
+		set_mtime(m(name("new", i)), later);
+	}
+
+	// The second walk finds every record the first one changed or added.
+	run_result r = add({ music, music });
+	ASSERT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(split_report(r.out, ADD_INTRO).summary,
+	          scan_summary(30, 30 + 30 + 30, 10, 0, 10, 0, 0));
+
+	std::vector<std::string> want;
+	for (int i = 0; i < 40; i++)
+		if (i % 4 != 1)
+			want.push_back(resolved(m(name("old", i))) + " " + name("old", i) + " v2");
+	for (int i = 0; i < 30; i++)
+		want.push_back(resolved(m(name("new", i))) + " " + name("new", i));
+	std::vector<std::string> got;
+	for (const meta_info &mi : db_records(home.db()))
+		got.push_back(mi.filename.value_or("") + " " + mi.cinfo[CINFO_TITLE].value_or(""));
+	EXPECT_EQ(sorted(got), sorted(want));
+}
+
+TEST_F(scan, duplicate_records_are_found_one_after_the_other)
+{
+	// A database written by hand may hold one file name twice. Each lookup
+	// finds the last record of that name, and after it is dropped, the one
+	// before it.
+	write_file(m("twice.ogg"), "not audio");
+	std::string twice = resolved(m("twice.ogg"));
+	mi_ptr first = make_record(twice, { "first" }, 1, 0);
+	mi_ptr second = make_record(twice, { "second" }, 1, 0);
+	mi_ptr other = make_record(resolved(music) + "/zz.ogg", { "other" }, 1, 0);
+	write_db(home.db(), { first.get(), other.get(), second.get() });
+
+	run_result r = add({ m("twice.ogg"), m("twice.ogg"), m("twice.ogg") });
+	ASSERT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(split_report(r.out, ADD_INTRO).lines,
+	          (std::vector<std::string>{ "- " + m("twice.ogg"), "- " + m("twice.ogg"),
+	                                     "s " + m("twice.ogg") }));
+	auto records = db_records(home.db());
+	ASSERT_EQ(records.size(), 1u);
+	EXPECT_EQ(records[0].cinfo[CINFO_ARTIST], "other");
+}
+
 TEST_F(scan, refresh_needs_a_modification_time_strictly_later)
 {
 	make_media(m("t.ogg"), { "Before", "", "", "", "", 0, 0 });
