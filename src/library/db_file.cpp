@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <string_view>
+#include <vector>
 
 #include "core/error.h"
 #include "core/file_replace.h"
@@ -55,6 +57,31 @@ std::string read_text(FILE *f, size_t count)
 	printf("\t$ korvane -e add /path/to/music ...\n");
 	fflush(stdout);
 	exit(1);
+}
+
+// Sorts records by file name in byte order; records that share a name keep
+// their file order. The names are gathered beside their positions first, so
+// the comparisons do not chase each record.
+void sort_by_filename(std::vector<meta_info *> &files)
+{
+	struct key {
+		std::string_view name;
+		size_t pos;
+	};
+	std::vector<key> keys;
+	keys.reserve(files.size());
+	for (size_t i = 0; i < files.size(); i++)
+		keys.push_back({ *files[i]->filename, i });
+	std::sort(keys.begin(), keys.end(), [](const key &a, const key &b) {
+		int c = a.name.compare(b.name);
+		return c != 0 ? c < 0 : a.pos < b.pos;
+	});
+
+	std::vector<meta_info *> sorted;
+	sorted.reserve(files.size());
+	for (const key &k : keys)
+		sorted.push_back(files[k.pos]);
+	files.swap(sorted);
 }
 
 struct file_closer {
@@ -161,9 +188,7 @@ void medialib_db_load(const std::string &path)
 	if (ferror_unlocked(f.get()))
 		fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
 
-	std::sort(lib.files.begin(), lib.files.end(), [](const meta_info *a, const meta_info *b) {
-		return *a->filename < *b->filename;
-	});
+	sort_by_filename(lib.files);
 }
 
 void medialib_db_save(const std::string &path)

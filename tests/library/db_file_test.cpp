@@ -111,6 +111,26 @@ TEST_F(DbFile, FileKeepsLibraryOrderAndLoadSortsByteWise)
 	EXPECT_EQ(read_file(path), db_bytes({ x.get(), y.get(), z.get(), w.get() }));
 }
 
+TEST_F(DbFile, RecordsSharingANameKeepTheirFileOrder)
+{
+	std::vector<mi_ptr> recs;
+	std::vector<const meta_info *> order;
+	for (int i = 0; i < 50; i++) {
+		recs.push_back(make_record(i % 2 ? "/dup" : "/x" + std::to_string(i),
+		                           { std::to_string(i).c_str() }));
+		order.push_back(recs.back().get());
+	}
+	load_bytes(db_bytes(order));
+	std::vector<std::string> dups;
+	for (const meta_info *mi : medialib.library->files)
+		if (*mi->filename == "/dup")
+			dups.push_back(*mi->cinfo[CINFO_ARTIST]);
+	std::vector<std::string> expect;
+	for (int i = 1; i < 50; i += 2)
+		expect.push_back(std::to_string(i));
+	EXPECT_EQ(dups, expect);
+}
+
 TEST_F(DbFile, LongTextIsCutToWhatTheCountHolds)
 {
 	std::string huge(70000, 'x');

@@ -124,7 +124,11 @@ INSTANTIATE_TEST_SUITE_P(formats, mi_extract_tagged,
                                          tagged_case{ "ogg", 12, 2024, " 12", "2024" },
                                          tagged_case{ "flac", 1234, 1, "1234", "1" },
                                          tagged_case{ "mp3", 0, 0, nullptr, nullptr },
-                                         tagged_case{ "ogg", 0, 0, nullptr, nullptr }));
+                                         tagged_case{ "ogg", 0, 0, nullptr, nullptr }),
+                         [](const testing::TestParamInfo<tagged_case> &info) {
+	                         return std::string(info.param.ext) + "_track" +
+	                                std::to_string(info.param.track);
+                         });
 
 TEST(mi_extract, untagged_wav_has_no_track_or_year_but_a_length)
 {
