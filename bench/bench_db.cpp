@@ -51,23 +51,10 @@ std::string random_text(std::mt19937 &rng, size_t min, size_t max)
 	return s;
 }
 
-void empty_library()
-{
-	medialib_destroy();
-	playlist_ptr lib = playlist_new();
-	lib->name = "--LIBRARY--";
-	playlist_ptr filter = playlist_new();
-	filter->name = "--FILTER--";
-	medialib.library = lib.get();
-	medialib.filter_results = filter.get();
-	medialib.playlists.push_back(std::move(lib));
-	medialib.playlists.push_back(std::move(filter));
-}
-
 // Fills the library with n records of realistic sizes, in random order.
 void make_library(size_t n, unsigned seed)
 {
-	empty_library();
+	medialib_new_state();
 	std::mt19937 rng(seed);
 	for (size_t i = 0; i < n; i++) {
 		mi_ptr mi = mi_new();
@@ -104,7 +91,7 @@ double bare_read(const std::string &path)
 double load_time(const std::string &path)
 {
 	return best_of(5, [&] {
-		empty_library();
+		medialib_new_state();
 		medialib_db_load(path);
 	});
 }
@@ -151,7 +138,7 @@ int main()
 
 	medialib_destroy();
 	size_t before = heap_in_use();
-	empty_library();
+	medialib_new_state();
 	medialib_db_load(db100);
 	size_t used = heap_in_use() - before;
 

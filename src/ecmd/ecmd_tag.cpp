@@ -1,6 +1,5 @@
 #include <getopt.h>
 #include <stdlib.h> // strtonum, from libbsd
-#include <tag_c.h>
 
 #include <array>
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "core/error.h"
 #include "ecmd/ecmd.h"
+#include "meta/taglib_file.h"
 
 namespace
 {
@@ -98,44 +98,15 @@ void parse_options(int argc, char *argv[], tag_values &values)
 	}
 }
 
-// An open TagLib file, closed (with the binding's strings released) when
-// it goes out of scope.
-class taglib_file
-{
-public:
-	explicit taglib_file(const char *path) : file(taglib_file_new(path)) {}
-	~taglib_file()
-	{
-		if (file != nullptr) {
-			taglib_tag_free_strings();
-			taglib_file_free(file);
-		}
-	}
-	taglib_file(const taglib_file &) = delete;
-	taglib_file &operator=(const taglib_file &) = delete;
-
-	// The file's tag, or null when TagLib cannot tag this file.
-	TagLib_Tag *tag() const
-	{
-		// A file TagLib opened by its extension may still not be a media file;
-		// saving tags into it would damage it.
-		if (file == nullptr || !taglib_file_is_valid(file))
-			return nullptr;
-		return taglib_file_tag(file);
-	}
-	void save() { taglib_file_save(file); }
-
-private:
-	TagLib_File *file;
-};
-
 // Writes every set field into the file; false when TagLib cannot tag it.
 bool tag_file(const char *path, const tag_values &values)
 {
+	// A file TagLib opened by its extension may still not be a media
+	// file; saving tags into it would damage it.
 	taglib_file file(path);
-	TagLib_Tag *tag = file.tag();
-	if (tag == nullptr)
+	if (!file.valid())
 		return false;
+	TagLib_Tag *tag = file.tag();
 	for (int i = 0; i < NFIELDS; i++) {
 		if (!values[i].set)
 			continue;

@@ -11,25 +11,29 @@ meta_info *medialib_adopt(mi_ptr mi)
 	return medialib.records.back().get();
 }
 
-void medialib_load(const std::string &db_file, const std::string &playlist_dir)
+void medialib_new_state()
 {
 	medialib_destroy();
-	medialib.db_file = db_file;
-	medialib.playlist_dir = playlist_dir;
-
 	playlist_ptr library = playlist_new();
 	library->name = "--LIBRARY--";
 	playlist_ptr filter = playlist_new();
 	filter->name = "--FILTER--";
 	medialib.library = library.get();
 	medialib.filter_results = filter.get();
+	medialib.playlists.push_back(std::move(library));
+	medialib.playlists.push_back(std::move(filter));
+}
+
+void medialib_load(const std::string &db_file, const std::string &playlist_dir)
+{
+	medialib_new_state();
+	medialib.db_file = db_file;
+	medialib.playlist_dir = playlist_dir;
 
 	medialib_db_load(db_file);
 
-	medialib.playlists.reserve(2);
-	medialib.playlists.push_back(std::move(library));
-	medialib.playlists.push_back(std::move(filter));
-
+	// Entries are looked up in the library, which the load left sorted by
+	// file name.
 	for (const std::string &path : medialib_find_playlists(playlist_dir))
 		medialib_playlist_add(
 		        playlist_load(path, medialib.library->files, medialib.records));

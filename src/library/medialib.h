@@ -29,6 +29,8 @@ extern medialib_state medialib;
 // Keeps mi alive for as long as the library is loaded and returns it.
 meta_info *medialib_adopt(mi_ptr mi);
 
+// Releases the state and starts an empty one: the two pseudo-playlists alone.
+void medialib_new_state();
 // Loads the database and every playlist file of playlist_dir.
 void medialib_load(const std::string &db_file, const std::string &playlist_dir);
 // Releases every record and playlist.

@@ -1,47 +1,15 @@
-// The only place that reads tags: everything TagLib is kept in this file.
+// Reading tags and play length through TagLib, and sanitising the texts.
 #include "meta/mi_extract.h"
 
 #include <climits>
 #include <cstdlib>
 #include <ctime>
 
-#include <tag_c.h>
-
 #include "core/error.h"
+#include "meta/taglib_file.h"
 
 namespace
 {
-
-// An open TagLib file. Closing it also releases every text the binding
-// handed out, so no early return can leak them.
-class taglib_file
-{
-public:
-	explicit taglib_file(const std::string &path)
-	{
-		taglib_set_strings_unicode(false);
-		file = taglib_file_new(path.c_str());
-	}
-	~taglib_file()
-	{
-		if (file != nullptr) {
-			taglib_tag_free_strings();
-			taglib_file_free(file);
-		}
-	}
-	taglib_file(const taglib_file &) = delete;
-	taglib_file &operator=(const taglib_file &) = delete;
-
-	bool valid() const { return file != nullptr && taglib_file_is_valid(file); }
-	const TagLib_Tag *tag() const { return taglib_file_tag(file); }
-	const TagLib_AudioProperties *properties() const
-	{
-		return taglib_file_audioproperties(file);
-	}
-
-private:
-	TagLib_File *file = nullptr;
-};
 
 std::optional<std::string> text_of(const char *s)
 {
@@ -57,7 +25,8 @@ mi_ptr extract_from(std::string resolved)
 	mi_ptr mi = mi_new();
 	mi->filename = std::move(resolved);
 
-	taglib_file tf(*mi->filename);
+	taglib_set_strings_unicode(false);
+	taglib_file tf(mi->filename->c_str());
 	if (!tf.valid())
 		return nullptr;
 

@@ -110,8 +110,8 @@ TEST_F(CheckCommand, DatabaseViewResolvesThePathAndGoesOnAfterFailures)
 	// So is a file that does not exist at all.
 	r = run_korvane({ "-e", "check", "-s", "missing.mp3", "song.mp3" }, opts);
 	EXPECT_EQ(r.status, 0);
-	EXPECT_EQ(r.out, "Checking: 'missing.mp3'\nChecking: 'song.mp3'\n" + SANITIZED +
-	                         fields(clean));
+	EXPECT_EQ(r.out,
+	          "Checking: 'missing.mp3'\nChecking: 'song.mp3'\n" + SANITIZED + fields(clean));
 	EXPECT_EQ(r.err, "korvane: Failed to extract any meta-information from 'missing.mp3'\n");
 }
 

@@ -16,13 +16,13 @@ namespace
 class DbFile : public ::testing::Test
 {
 protected:
-	void SetUp() override { fresh_library(); }
+	void SetUp() override { medialib_new_state(); }
 	void TearDown() override { medialib_destroy(); }
 
 	void load_bytes(const std::string &bytes)
 	{
 		write_file(path, bytes);
-		fresh_library();
+		medialib_new_state();
 		medialib_db_load(path);
 	}
 
@@ -75,7 +75,7 @@ TEST_F(DbFile, SaveAndLoadKeepEveryFieldButEmptyTexts)
 	playlist_file_append(*medialib.library, recs, 2, false);
 	medialib_db_save(path);
 
-	fresh_library();
+	medialib_new_state();
 	medialib_db_load(path);
 	ASSERT_EQ(medialib.library->nfiles(), 2);
 	// Loaded in file-name order: the empty name first.
@@ -142,7 +142,7 @@ TEST_F(DbFile, LongTextIsCutToWhatTheCountHolds)
 	playlist_file_append(*medialib.library, medialib_adopt(std::move(next)), false);
 	medialib_db_save(path);
 
-	fresh_library();
+	medialib_new_state();
 	medialib_db_load(path);
 	ASSERT_EQ(medialib.library->nfiles(), 2);
 	EXPECT_EQ(medialib.library->files[0]->cinfo[CINFO_COMMENT]->size(), DB_TEXT_MAX);
@@ -196,7 +196,7 @@ TEST_F(DbFile, RandomBytesAfterTheHeaderNeverCrash)
 		// Whatever loaded must save and load again to the same records.
 		size_t count = medialib.library->files.size();
 		medialib_db_save(path);
-		fresh_library();
+		medialib_new_state();
 		medialib_db_load(path);
 		EXPECT_EQ(medialib.library->files.size(), count);
 	}
@@ -272,7 +272,7 @@ TEST_F(DbFile, FailedSaveKeepsTheOldFile)
 	struct stat st;
 	ASSERT_EQ(stat(path.c_str(), &st), 0);
 	EXPECT_EQ(st.st_mode & 07777, 0640u);
-	fresh_library();
+	medialib_new_state();
 	medialib_db_load(path);
 	EXPECT_EQ(medialib.library->nfiles(), 2000);
 }

@@ -41,17 +41,3 @@ inline std::string db_bytes(const std::vector<const meta_info *> &records)
 	free(buf);
 	return bytes;
 }
-
-// Sets up an empty library state ready for medialib_db_load.
-inline void fresh_library()
-{
-	medialib_destroy();
-	playlist_ptr lib = playlist_new();
-	lib->name = "--LIBRARY--";
-	playlist_ptr filter = playlist_new();
-	filter->name = "--FILTER--";
-	medialib.library = lib.get();
-	medialib.filter_results = filter.get();
-	medialib.playlists.push_back(std::move(lib));
-	medialib.playlists.push_back(std::move(filter));
-}
