@@ -81,14 +81,28 @@ void file_replacer::abandon()
 bool file_replacer::open(const std::string &path)
 {
 	discard();
+	in_place = false;
 	target = resolve_links(path);
+
+	// A file the user may not write stays refused, as opening it would be.
+	bool exists = access(target.c_str(), F_OK) == 0;
+	if (exists && access(target.c_str(), W_OK) == -1)
+		return false;
+
 	std::string name = dir_of(target) + "/." + base_of(target) + ".XXXXXX";
 	std::vector<char> buf(name.begin(), name.end());
 	buf.push_back('\0');
 
 	int fd = mkstemp(buf.data());
-	if (fd == -1)
-		return false;
+	if (fd == -1) {
+		// A writable file in a directory the user may not write can only
+		// be rewritten in place.
+		if (errno != EACCES || !exists)
+			return false;
+		in_place = true;
+		fp = fopen(target.c_str(), "w");
+		return fp != nullptr;
+	}
 	temp = buf.data();
 	fp = fdopen(fd, "w");
 	if (fp == nullptr) {
@@ -110,6 +124,9 @@ bool file_replacer::commit()
 
 	if (fflush(fp) == EOF || ferror(fp)) {
 		saved = errno != 0 ? errno : EIO;
+	} else if (in_place) {
+		if (fsync(fd) == -1)
+			saved = errno;
 	} else {
 		if (stat(target.c_str(), &st) == 0) {
 			fchmod(fd, st.st_mode & 07777);
@@ -125,7 +142,7 @@ bool file_replacer::commit()
 	if (fclose(fp) == EOF && saved == 0)
 		saved = errno;
 	fp = nullptr;
-	if (saved == 0 && rename(temp.c_str(), target.c_str()) == -1)
+	if (saved == 0 && !in_place && rename(temp.c_str(), target.c_str()) == -1)
 		saved = errno;
 	if (saved != 0) {
 		discard();

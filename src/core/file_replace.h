@@ -15,7 +15,8 @@ public:
 	~file_replacer();
 
 	// Creates the temporary file for path (following symbolic links to the
-	// file they name). False with errno set on failure.
+	// file they name). False with errno set on failure, also when the file
+	// exists and may not be written.
 	bool open(const std::string &path);
 	FILE *stream() const { return fp; }
 	// Flushes, syncs and renames the temporary file over the target, with
@@ -30,6 +31,7 @@ private:
 	void discard();
 
 	FILE *fp = nullptr;
+	bool in_place = false; // the directory is not writable: no temporary file
 	std::string target;
 	std::string temp;
 };

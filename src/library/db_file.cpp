@@ -217,16 +217,17 @@ std::string format_time(int64_t when, const char *time_format)
 	struct tm tm;
 	if (localtime_r(&t, &tm) == nullptr)
 		return "";
-	// Long formats get room until the text fits.
-	for (size_t size = 255; size <= (1u << 20); size *= 4) {
+	// Long formats get room until the text fits; no conversion writes more
+	// than a few dozen characters, so past that bound the text is empty.
+	const size_t bound = 255 + 64 * strlen(time_format);
+	for (size_t size = 255;; size *= 4) {
 		std::string buf(size, '\0');
 		size_t n = strftime(buf.data(), size, time_format, &tm);
-		if (n > 0 || size > 4096) {
+		if (n > 0 || size >= bound) {
 			buf.resize(n);
 			return buf;
 		}
 	}
-	return "";
 }
 
 } // namespace

@@ -29,8 +29,6 @@ void playlist_file_add(playlist &p, meta_info *const *files, int pos, int n, boo
 {
 	if (pos < 0 || pos > p.nfiles())
 		fatal("playlist_file_add: index %d out of range", pos);
-	if (n <= 0)
-		return;
 
 	p.files.insert(p.files.begin() + pos, files, files + n);
 	if (record) {

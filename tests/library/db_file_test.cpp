@@ -243,6 +243,27 @@ TEST_F(DbFile, FlushPrintsCommaSeparatedText)
 	        "\"(null)\", \"(null)\", 0, true, \"1971 01 02 00:00:00\"\n");
 }
 
+// A format whose text runs far past 254 characters is printed whole.
+TEST_F(DbFile, FlushPrintsLongTimesWhole)
+{
+	playlist_file_append(*medialib.library, medialib_adopt(make_record("/a", {}, 1, 0)), false);
+	std::string format, years;
+	for (int i = 0; i < 5000; i++) {
+		format += "%Y";
+		years += "1970";
+	}
+	char *buf = nullptr;
+	size_t size = 0;
+	FILE *out = open_memstream(&buf, &size);
+	setenv("TZ", "UTC", 1);
+	tzset();
+	medialib_db_flush(out, format.c_str());
+	fclose(out);
+	std::string text(buf, size);
+	free(buf);
+	EXPECT_NE(text.find(", 1, false, \"" + years + "\"\n"), std::string::npos);
+}
+
 // A save that fails part-way leaves the old database whole.
 TEST_F(DbFile, FailedSaveKeepsTheOldFile)
 {

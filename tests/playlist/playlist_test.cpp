@@ -98,6 +98,14 @@ TEST_F(PlaylistModel, RecordingMarksUnsavedChanges)
 	EXPECT_TRUE(p->needs_saving);
 	EXPECT_EQ(p->history[1]->type, CHANGE_REMOVE);
 	EXPECT_EQ(p->history[1]->files, refs({ 0, 2 }));
+
+	// An insertion of nothing is still an edit that undo steps over.
+	p->needs_saving = false;
+	playlist_file_add(*p, nullptr, 0, 0, true);
+	EXPECT_TRUE(p->needs_saving);
+	EXPECT_EQ(p->hist_present, 2);
+	EXPECT_EQ(playlist_undo(*p), 0);
+	EXPECT_EQ(p->hist_present, 1);
 }
 
 TEST_F(PlaylistModel, DuplicateSharesRecordsButNotHistory)
