@@ -34,13 +34,15 @@ size_t stored_len(const std::optional<std::string> &text)
 	return text ? std::min(text->size(), DB_TEXT_MAX) : 0;
 }
 
-// Reads count bytes into a text; what a short read leaves is zero-filled
-// and the caller sees the end of file on the stream.
+// Reads count bytes into a text; the caller sees a short read on the
+// stream. A text ends at its first NUL byte: no path or tag holds one, and
+// a damaged file must not give names that print alike but compare apart.
 std::string read_text(FILE *f, size_t count)
 {
 	std::string text(count, '\0');
 	if (count > 0)
 		fread_unlocked(text.data(), 1, count, f);
+	text.resize(strnlen(text.data(), count));
 	return text;
 }
 
@@ -241,12 +243,11 @@ void medialib_db_flush(FILE *out, const char *time_format)
 	fflush(out);
 
 	for (const meta_info *mi : medialib.library->files) {
-		// Texts print up to their first NUL byte, as "%s" would.
-		std::string line = mi->filename ? mi->filename->c_str() : "(null)";
+		std::string line = mi->filename ? *mi->filename : "(null)";
 		line += ", ";
 		for (const auto &text : mi->cinfo) {
 			line += '"';
-			line += text ? text->c_str() : "(null)";
+			line += text ? *text : "(null)";
 			line += "\", ";
 		}
 		fwrite(line.data(), 1, line.size(), out);

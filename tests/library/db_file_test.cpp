@@ -131,6 +131,19 @@ TEST_F(DbFile, RecordsSharingANameKeepTheirFileOrder)
 	EXPECT_EQ(dups, expect);
 }
 
+TEST_F(DbFile, TextsEndAtTheirFirstNulByte)
+{
+	mi_ptr mi = make_record(std::string("/a\0junk", 7), { "x" });
+	mi->cinfo[CINFO_TITLE] = std::string("ti\0tle", 6);
+	mi_ptr next = make_record("/b");
+	load_bytes(db_bytes({ mi.get(), next.get() }));
+	ASSERT_EQ(medialib.library->nfiles(), 2);
+	EXPECT_EQ(*medialib.library->files[0]->filename, "/a");
+	EXPECT_EQ(medialib.library->files[0]->cinfo[CINFO_TITLE], "ti");
+	EXPECT_EQ(medialib.library->files[0]->cinfo[CINFO_ARTIST], "x");
+	EXPECT_EQ(*medialib.library->files[1]->filename, "/b");
+}
+
 TEST_F(DbFile, LongTextIsCutToWhatTheCountHolds)
 {
 	std::string huge(70000, 'x');
