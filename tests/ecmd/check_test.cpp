@@ -142,20 +142,4 @@ TEST_F(CheckCommand, UsageErrors)
 	}
 }
 
-TEST(CheckManualPage, LayoutAndSections)
-{
-	korvane_home home;
-	run_result r = home.run({ "-e", "help", "check" });
-	EXPECT_EQ(r.status, 0);
-	EXPECT_EQ(r.out.find("KORVANE COMMAND:\n"
-	                     "\tcheck - check files for meta-info and if they're in the DB\n\n"
-	                     "SYNOPSIS:\n\tcheck [-rsd] file1 [ file2 ... ]\n\nDESCRIPTION:\n   "),
-	          0u);
-	size_t sanitation = r.out.find("\nSANITATION:\n   ");
-	size_t example = r.out.find("\nEXAMPLE:\n\t$ korvane -e check -r ");
-	EXPECT_NE(sanitation, std::string::npos);
-	EXPECT_LT(sanitation, example);
-	EXPECT_EQ(r.out.substr(r.out.size() - 6), ".mp3\n\n");
-}
-
 } // namespace

@@ -237,38 +237,76 @@ TEST(Help, ListAndPages)
 	EXPECT_EQ(r.err, "korvane: usage: -e help [command]\n");
 }
 
+// Every manual page: heading, summary line, synopsis, description, its own
+// sections, and last the example.
 TEST(Help, PagesShareOneLayout)
 {
 	korvane_home home;
 	struct {
 		const char *name;
 		const char *summary;
-		const char *synopsis;
+		const char *synopsis; // the first synopsis line
+		std::vector<const char *> sections;
+		const char *example; // how the first example line begins
 	} pages[] = {
-		{ "init", "init - initialize korvane directories/database", "init" },
-		{ "add", "add - add files to the korvane database",
-		  "add /path/to/files1 [ path2 ... ]" },
-		{ "update", "update - update korvane database", "update [-s]" },
-		{ "flush", "flush - dump output of korvane database to terminal",
-		  "flush [-t time-format]" },
+		{ "init", "init - initialize korvane directories/database", "init", {}, "init" },
+		{ "add",
+		  "add - add files to the korvane database",
+		  "add /path/to/files1 [ path2 ... ]",
+		  {},
+		  "add " },
+		{ "update",
+		  "update - update korvane database",
+		  "update [-s]",
+		  { "NOTE ABOUT URLS:" },
+		  "update" },
+		{ "flush",
+		  "flush - dump output of korvane database to terminal",
+		  "flush [-t time-format]",
+		  { "REFERENCES:" },
+		  "flush" },
+		{ "addurl",
+		  "addurl - add a URL (or other) to the korvane database",
+		  "addurl URL",
+		  { "NOTES:" },
+		  "addurl '" },
+		{ "check",
+		  "check - check files for meta-info and if they're in the DB",
+		  "check [-rsd] file1 [ file2 ... ]",
+		  { "SANITATION:" },
+		  "check -r " },
+		{ "rm",
+		  "rm - remove a single file/URL from the korvane database",
+		  "rm [-f] filename/URL",
+		  { "ALIAS:" },
+		  "rm -f '" },
+		{ "tag",
+		  "tag - set meta-information tags to raw files",
+		  "tag [--artist=string | -a string]",
+		  { "IMPORTANT NOTE:" },
+		  "tag --artist=\"" },
 	};
 	for (const auto &p : pages) {
 		SCOPED_TRACE(p.name);
 		run_result r = home.run({ "-e", "help", p.name });
 		EXPECT_EQ(r.status, 0);
 		std::string head = std::string("KORVANE COMMAND:\n\t") + p.summary +
-		                   "\n\nSYNOPSIS:\n\t" + p.synopsis + "\n\nDESCRIPTION:\n   ";
+		                   "\n\nSYNOPSIS:\n\t" + p.synopsis;
 		EXPECT_EQ(r.out.rfind(head, 0), 0u) << r.out;
-		size_t example = r.out.rfind("\nEXAMPLE:\n\t$ korvane -e ");
+		size_t description = r.out.find("\n\nDESCRIPTION:\n   ");
+		size_t example =
+		        r.out.rfind(std::string("\nEXAMPLE:\n\t$ korvane -e ") + p.example);
+		EXPECT_NE(description, std::string::npos);
 		EXPECT_NE(example, std::string::npos);
+		for (const char *section : p.sections) {
+			size_t at = r.out.find(std::string("\n") + section + "\n   ");
+			EXPECT_GT(at, description) << section;
+			EXPECT_LT(at, example) << section;
+		}
 		EXPECT_EQ(r.out.substr(r.out.size() - 2), "\n\n");
 		EXPECT_EQ(r.out.find("%%"), std::string::npos);
 	}
-	EXPECT_NE(home.run({ "-e", "help", "update" }).out.find("\nNOTE ABOUT URLS:\n"),
-	          std::string::npos);
-	std::string flush = home.run({ "-e", "help", "flush" }).out;
-	EXPECT_NE(flush.find("\nREFERENCES:\n"), std::string::npos);
-	EXPECT_NE(flush.find("-t '%M %Y'"), std::string::npos);
+	EXPECT_NE(home.run({ "-e", "help", "flush" }).out.find("-t '%M %Y'"), std::string::npos);
 }
 
 TEST(Update, RejectsAnythingButOneDashS)

@@ -154,22 +154,4 @@ TEST_F(RmCommand, ConfirmedOrForcedRemovalDropsOnlyThatEntry)
 	EXPECT_EQ(read_file(home.db()).size(), 19u);
 }
 
-TEST(RmManualPage, BothNamesShowOnePage)
-{
-	korvane_home home;
-	run_result rm = home.run({ "-e", "help", "rm" });
-	run_result rmfile = home.run({ "-e", "help", "rmfile" });
-	EXPECT_EQ(rm.status, 0);
-	EXPECT_EQ(rm.out, rmfile.out);
-	EXPECT_EQ(rm.out.find("KORVANE COMMAND:\n"
-	                      "\trm - remove a single file/URL from the korvane database\n\n"
-	                      "SYNOPSIS:\n\trm [-f] filename/URL\n\nDESCRIPTION:\n   "),
-	          0u);
-	size_t alias = rm.out.find("\nALIAS:\n   ");
-	size_t example = rm.out.find("\nEXAMPLE:\n\t$ korvane -e rm -f '");
-	EXPECT_NE(alias, std::string::npos);
-	EXPECT_LT(alias, example);
-	EXPECT_EQ(rm.out.substr(rm.out.size() - 3), "'\n\n");
-}
-
 } // namespace
