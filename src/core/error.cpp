@@ -5,29 +5,9 @@
 #include <cstdlib>
 #include <err.h>
 
-namespace
-{
-fatal_hook_fn fatal_hook = nullptr;
-
-void run_fatal_hook()
-{
-	if (fatal_hook != nullptr) {
-		fatal_hook_fn hook = fatal_hook;
-		fatal_hook = nullptr;
-		hook();
-	}
-}
-} // namespace
-
-void error_set_fatal_hook(fatal_hook_fn hook)
-{
-	fatal_hook = hook;
-}
-
 void fatal_sys(const char *fmt, ...)
 {
 	int saved = errno;
-	run_fatal_hook();
 	fflush(stdout);
 	errno = saved;
 	va_list ap;
@@ -37,7 +17,6 @@ void fatal_sys(const char *fmt, ...)
 
 void fatal(const char *fmt, ...)
 {
-	run_fatal_hook();
 	fflush(stdout);
 	va_list ap;
 	va_start(ap, fmt);

@@ -1,6 +1,4 @@
-#include <cerrno>
 #include <cstdio>
-#include <new>
 
 #include "core/error.h"
 #include "core/globals.h"
@@ -21,20 +19,8 @@ int find_entry(const std::string &name)
 	return -1;
 }
 
-// Copies text into to; running out of memory is fatal with what was copied.
-void copy_text(std::optional<std::string> &to, const std::string &text, const char *ecmd,
-               const char *what)
-{
-	try {
-		to = text;
-	} catch (const std::bad_alloc &) {
-		errno = ENOMEM;
-		fatal_sys("%s: strdup failed (%s)", ecmd, what);
-	}
-}
-
 // Asks for the eight fields in turn; false when the input ends first.
-bool ask_fields(meta_info &mi, const char *ecmd)
+bool ask_fields(meta_info &mi)
 {
 	for (int i = 0; i < MI_NUM_CINFO; i++) {
 		printf("%10.10s: ", MI_CINFO_NAMES[i]);
@@ -44,7 +30,7 @@ bool ask_fields(meta_info &mi, const char *ecmd)
 			return false;
 		if (!answer.empty() && answer.back() == '\n')
 			answer.pop_back();
-		copy_text(mi.cinfo[i], answer, ecmd, "field");
+		mi.cinfo[i] = answer;
 	}
 	return true;
 }
@@ -58,11 +44,11 @@ int ecmd_addurl(int argc, char *argv[])
 
 	mi_ptr mi = mi_new();
 	mi->is_url = true;
-	copy_text(mi->filename, argv[1], argv[0], "filename");
+	mi->filename = argv[1];
 
 	// Everything is asked before the database is read, so input that ends
 	// early leaves no trace.
-	if (!ask_fields(*mi, argv[0])) {
+	if (!ask_fields(*mi)) {
 		warn_msg("Operation canceled. Database unchanged.");
 		return 0;
 	}

@@ -2,10 +2,8 @@
 #include <stdlib.h> // strtonum, from libbsd
 
 #include <array>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <new>
 #include <string>
 
 #include "core/error.h"
@@ -18,9 +16,8 @@ namespace
 // The tag fields the command can write, in the order they are summarised
 // and set. A field has either a text or a number setter.
 struct tag_field {
-	const char *name;  // long option and summary name
-	const char *upper; // for the copy-failure message of text fields
-	int letter;        // short option
+	const char *name; // long option and summary name
+	int letter;       // short option
 	void (*set_text)(TagLib_Tag *, const char *);
 	void (*set_number)(TagLib_Tag *, unsigned int);
 };
@@ -28,13 +25,13 @@ struct tag_field {
 constexpr int NFIELDS = 7;
 
 const tag_field FIELDS[NFIELDS] = {
-	{ "artist", "ARTIST", 'a', taglib_tag_set_artist, nullptr },
-	{ "album", "ALBUM", 'A', taglib_tag_set_album, nullptr },
-	{ "title", "TITLE", 't', taglib_tag_set_title, nullptr },
-	{ "genre", "GENRE", 'g', taglib_tag_set_genre, nullptr },
-	{ "track", nullptr, 'T', nullptr, taglib_tag_set_track },
-	{ "year", nullptr, 'y', nullptr, taglib_tag_set_year },
-	{ "comment", "COMMENT", 'c', taglib_tag_set_comment, nullptr },
+	{ "artist", 'a', taglib_tag_set_artist, nullptr },
+	{ "album", 'A', taglib_tag_set_album, nullptr },
+	{ "title", 't', taglib_tag_set_title, nullptr },
+	{ "genre", 'g', taglib_tag_set_genre, nullptr },
+	{ "track", 'T', nullptr, taglib_tag_set_track },
+	{ "year", 'y', nullptr, taglib_tag_set_year },
+	{ "comment", 'c', taglib_tag_set_comment, nullptr },
 };
 
 const char SHORT_OPTIONS[] = "a:A:t:g:T:y:c:";
@@ -87,12 +84,7 @@ void parse_options(int argc, char *argv[], tag_values &values)
 				      errstr);
 			value.number = static_cast<int>(n);
 		} else {
-			try {
-				value.text = optarg;
-			} catch (const std::bad_alloc &) {
-				errno = ENOMEM;
-				fatal_sys("%s: strdup %s failed", argv[0], field.upper);
-			}
+			value.text = optarg;
 		}
 		value.set = true;
 	}

@@ -25,6 +25,27 @@ std::vector<std::string> tone(double seconds, int frequency)
 	return { "synth", std::to_string(seconds), "sine", std::to_string(frequency) };
 }
 
+// Each tag with its lame option and its Vorbis comment name.
+struct tag_option {
+	const char *lame;
+	const char *vorbis;
+	std::string value;
+};
+
+std::vector<tag_option> tag_options(const media_tags &tags)
+{
+	std::vector<tag_option> opts = {
+		{ "--ta", "ARTIST", tags.artist },   { "--tl", "ALBUM", tags.album },
+		{ "--tt", "TITLE", tags.title },     { "--tg", "GENRE", tags.genre },
+		{ "--tc", "COMMENT", tags.comment },
+	};
+	if (tags.track)
+		opts.push_back({ "--tn", "TRACKNUMBER", std::to_string(tags.track) });
+	if (tags.year)
+		opts.push_back({ "--ty", "DATE", std::to_string(tags.year) });
+	return opts;
+}
+
 } // namespace
 
 void make_media(const std::string &path, const media_tags &tags, double seconds, int frequency)
@@ -38,21 +59,11 @@ void make_media(const std::string &path, const media_tags &tags, double seconds,
 		must(run_program("sox", args), "sox");
 		std::vector<std::string> lame = { "--quiet", "--preset",    "cbr",
 			                          "32",      "--add-id3v2", "--id3v2-only" };
-		auto tag = [&](const char *opt, const std::string &v) {
-			if (!v.empty()) {
-				lame.push_back(opt);
-				lame.push_back(v);
+		for (const tag_option &t : tag_options(tags))
+			if (!t.value.empty()) {
+				lame.push_back(t.lame);
+				lame.push_back(t.value);
 			}
-		};
-		tag("--ta", tags.artist);
-		tag("--tl", tags.album);
-		tag("--tt", tags.title);
-		tag("--tg", tags.genre);
-		tag("--tc", tags.comment);
-		if (tags.track)
-			tag("--tn", std::to_string(tags.track));
-		if (tags.year)
-			tag("--ty", std::to_string(tags.year));
 		lame.push_back(wav);
 		lame.push_back(path);
 		run_result r = run_program("lame", lame);
@@ -62,23 +73,12 @@ void make_media(const std::string &path, const media_tags &tags, double seconds,
 	}
 
 	std::vector<std::string> args = { "-q", "-n", "-r", "44100", "-c", "1" };
-	if (ext == "ogg" || ext == "flac") {
-		auto comment = [&](const char *key, const std::string &v) {
-			if (!v.empty()) {
+	if (ext == "ogg" || ext == "flac")
+		for (const tag_option &t : tag_options(tags))
+			if (!t.value.empty()) {
 				args.push_back("--add-comment");
-				args.push_back(std::string(key) + "=" + v);
+				args.push_back(std::string(t.vorbis) + "=" + t.value);
 			}
-		};
-		comment("ARTIST", tags.artist);
-		comment("ALBUM", tags.album);
-		comment("TITLE", tags.title);
-		comment("GENRE", tags.genre);
-		comment("COMMENT", tags.comment);
-		if (tags.track)
-			comment("TRACKNUMBER", std::to_string(tags.track));
-		if (tags.year)
-			comment("DATE", std::to_string(tags.year));
-	}
 	args.push_back(path);
 	for (const auto &a : tone(seconds, frequency))
 		args.push_back(a);
