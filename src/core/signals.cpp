@@ -2,7 +2,7 @@
 
 #include <sys/time.h>
 
-#include "core/error.h"
+#include "base/error.h"
 
 volatile sig_atomic_t sig_quit = 0;
 volatile sig_atomic_t sig_resize = 0;

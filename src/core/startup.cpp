@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/error.h"
-#include "core/globals.h"
+#include "base/error.h"
+#include "base/globals.h"
 #include "core/signals.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
@@ -19,7 +19,8 @@
 namespace
 {
 
-int sock_fd = -1;
+// The listening remote-control socket; empty when another instance has it.
+unique_fd sock_fd;
 
 // Runs the e-command named at argv[optind - 1] with the words from there on.
 [[noreturn]] void run_ecmd(int argc, char *argv[], const char *name)
@@ -88,8 +89,7 @@ int korvane_main(int argc, char *argv[])
 	if (sock_send(SOCK_PROBE) == 0) {
 		printf("Korvane appears to be running already. Won't open socket.");
 		fflush(stdout);
-		sock_fd = -1;
-	} else if ((sock_fd = sock_listen()) == -1) {
+	} else if (!(sock_fd = sock_listen())) {
 		fatal("failed to open socket.");
 	}
 

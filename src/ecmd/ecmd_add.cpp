@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "core/error.h"
-#include "core/globals.h"
+#include "base/error.h"
+#include "base/globals.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
 

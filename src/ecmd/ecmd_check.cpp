@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/error.h"
-#include "core/globals.h"
+#include "base/error.h"
+#include "base/globals.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
 #include "meta/mi_extract.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/error.h"
-#include "core/globals.h"
+#include "base/error.h"
+#include "base/globals.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
 

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "ecmd/ecmd.h"
 
 namespace

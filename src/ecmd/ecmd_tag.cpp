@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "ecmd/ecmd.h"
 #include "meta/taglib_file.h"
 

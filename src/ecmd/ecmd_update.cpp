@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/error.h"
-#include "core/globals.h"
+#include "base/error.h"
+#include "base/globals.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
 

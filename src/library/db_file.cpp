@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.h"
-#include "core/file_replace.h"
+#include "base/error.h"
+#include "base/file_replace.h"
 #include "library/medialib.h"
 
 namespace

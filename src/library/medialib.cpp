@@ -1,6 +1,6 @@
 #include "library/medialib.h"
 
-#include "core/error.h"
+#include "base/error.h"
 #include "playlist/playlist_file.h"
 
 medialib_state medialib;

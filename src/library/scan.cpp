@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "library/medialib.h"
 #include "meta/mi_extract.h"
 

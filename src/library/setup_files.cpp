@@ -2,8 +2,8 @@
 
 #include <cerrno>
 
-#include "core/error.h"
-#include "core/file_replace.h"
+#include "base/error.h"
+#include "base/file_replace.h"
 #include "library/medialib.h"
 
 namespace

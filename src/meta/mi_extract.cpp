@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "core/error.h"
+#include "base/error.h"
 #include "meta/taglib_file.h"
 
 namespace

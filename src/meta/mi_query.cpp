@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "core/error.h"
+#include "base/error.h"
 
 mi_query query;
 

@@ -1,4 +1,4 @@
-#include "core/error.h"
+#include "base/error.h"
 #include "playlist/playlist.h"
 
 changeset_ptr changeset_create(int16_t type, uint64_t size, meta_info *const *files,

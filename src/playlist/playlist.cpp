@@ -1,6 +1,6 @@
 #include "playlist/playlist.h"
 
-#include "core/error.h"
+#include "base/error.h"
 #include "meta/mi_query.h"
 
 playlist_ptr playlist_new()

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/error.h"
-#include "core/file_replace.h"
+#include "base/error.h"
+#include "base/file_replace.h"
 
 std::vector<std::string> medialib_find_playlists(const std::string &dir)
 {

@@ -1,12 +1,13 @@
 #include "remote/sock.h"
 
-#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
+
+#include "base/owners.h"
 
 namespace
 {
@@ -23,34 +24,28 @@ socklen_t sock_address(sockaddr_un &addr)
 
 int sock_send(const char *text)
 {
-	int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-	if (fd == -1)
+	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM, 0));
+	if (!fd)
 		return -1;
 
 	sockaddr_un addr;
 	socklen_t len = sock_address(addr);
-	ssize_t sent = sendto(fd, text, strlen(text), 0, reinterpret_cast<sockaddr *>(&addr), len);
-	close(fd);
+	ssize_t sent =
+	        sendto(fd.get(), text, strlen(text), 0, reinterpret_cast<sockaddr *>(&addr), len);
 	return sent == -1 ? -1 : 0;
 }
 
-int sock_listen()
+unique_fd sock_listen()
 {
 	unlink(SOCK_PATH);
 
-	int fd = socket(AF_UNIX, SOCK_DGRAM, 0);
-	if (fd == -1)
-		return -1;
+	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+	if (!fd)
+		return fd;
 
 	sockaddr_un addr;
 	socklen_t len = sock_address(addr);
-	if (bind(fd, reinterpret_cast<sockaddr *>(&addr), len) == -1) {
-		close(fd);
-		return -1;
-	}
-	if (fcntl(fd, F_SETFD, FD_CLOEXEC) == -1) {
-		close(fd);
-		return -1;
-	}
+	if (bind(fd.get(), reinterpret_cast<sockaddr *>(&addr), len) == -1)
+		fd.reset();
 	return fd;
 }

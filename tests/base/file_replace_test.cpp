@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/file_replace.h"
+#include "base/file_replace.h"
 #include "harness/harness.h"
 
 namespace

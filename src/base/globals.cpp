@@ -1,8 +1,8 @@
-#include "core/globals.h"
+#include "base/globals.h"
 
 #include <cstdlib>
 
-#include "core/error.h"
+#include "base/error.h"
 
 std::string conf_dir;
 std::string conf_file;

@@ -1,13 +1,33 @@
-#include "core/error.h"
+#include "base/error.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <err.h>
 
+namespace
+{
+fatal_hook_fn fatal_hook = nullptr;
+
+void run_fatal_hook()
+{
+	if (fatal_hook != nullptr) {
+		fatal_hook_fn hook = fatal_hook;
+		fatal_hook = nullptr;
+		hook();
+	}
+}
+} // namespace
+
+void error_set_fatal_hook(fatal_hook_fn hook)
+{
+	fatal_hook = hook;
+}
+
 void fatal_sys(const char *fmt, ...)
 {
 	int saved = errno;
+	run_fatal_hook();
 	fflush(stdout);
 	errno = saved;
 	va_list ap;
@@ -17,6 +37,7 @@ void fatal_sys(const char *fmt, ...)
 
 void fatal(const char *fmt, ...)
 {
+	run_fatal_hook();
 	fflush(stdout);
 	va_list ap;
 	va_start(ap, fmt);
