@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "library/db_file.h"
+#include "library/maintenance.h"
 #include "library/medialib.h"
 
 namespace

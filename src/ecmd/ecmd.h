@@ -28,6 +28,9 @@ int ecmd_flush(int argc, char *argv[]);
 int ecmd_tag(int argc, char *argv[]);
 int ecmd_help(int argc, char *argv[]);
 
+// Prints a manual page: its text, then a line end.
+void ecmd_print_page(const char *page);
+
 void ecmd_help_init();
 void ecmd_help_add();
 void ecmd_help_addurl();

@@ -3,21 +3,12 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
+#include "library/db_file.h"
 #include "library/medialib.h"
 #include "meta/mi_extract.h"
 
 namespace
 {
-
-// Library index of the record stored under exactly this name, or -1.
-int find_entry(const std::string &name)
-{
-	const playlist &lib = *medialib.library;
-	for (int i = 0; i < lib.nfiles(); i++)
-		if (lib.files[i]->filename == name)
-			return i;
-	return -1;
-}
 
 // Asks for the eight fields in turn; false when the input ends first.
 bool ask_fields(meta_info &mi)
@@ -55,7 +46,7 @@ int ecmd_addurl(int argc, char *argv[])
 
 	medialib_load(db_file, playlist_dir);
 	playlist &lib = *medialib.library;
-	int i = find_entry(*mi->filename);
+	int i = medialib_find(*mi->filename);
 	if (i == -1) {
 		mi_sanitize(*mi);
 		playlist_file_append(lib, medialib_adopt(std::move(mi)), false);
@@ -127,5 +118,5 @@ const char ADDURL_PAGE[] =
 
 void ecmd_help_addurl()
 {
-	printf("%s\n", ADDURL_PAGE);
+	ecmd_print_page(ADDURL_PAGE);
 }

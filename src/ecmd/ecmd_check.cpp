@@ -58,15 +58,9 @@ void check_database(const char *ecmd, const char *file)
 	}
 
 	medialib_load(db_file, playlist_dir);
-	const meta_info *found = nullptr;
-	for (const meta_info *mi : medialib.library->files) {
-		if (mi->filename == resolved) {
-			found = mi;
-			break;
-		}
-	}
-	if (found)
-		print_fields(DATABASE_HEADING, *found);
+	int found = medialib_find(resolved);
+	if (found != -1)
+		print_fields(DATABASE_HEADING, *medialib.library->files[found]);
 	else
 		warn_msg("File '%s' does NOT exist in the database", file);
 	medialib_destroy();
@@ -154,5 +148,5 @@ const char CHECK_PAGE[] =
 
 void ecmd_help_check()
 {
-	printf("%s\n", CHECK_PAGE);
+	ecmd_print_page(CHECK_PAGE);
 }

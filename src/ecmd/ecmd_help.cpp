@@ -51,13 +51,19 @@ const char LIST_PAGE[] =
 
 } // namespace
 
+void ecmd_print_page(const char *page)
+{
+	fputs(page, stdout);
+	fputc('\n', stdout);
+}
+
 int ecmd_help(int argc, char *argv[])
 {
 	if (argc >= 3)
 		fatal("usage: -e %s [command]", argv[0]);
 
 	if (argc == 1) {
-		printf("%s\n", LIST_PAGE);
+		ecmd_print_page(LIST_PAGE);
 		return 0;
 	}
 

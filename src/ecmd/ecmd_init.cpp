@@ -3,7 +3,7 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
-#include "library/medialib.h"
+#include "library/maintenance.h"
 
 int ecmd_init(int argc, char *argv[])
 {
@@ -17,35 +17,41 @@ int ecmd_init(int argc, char *argv[])
 	return 0;
 }
 
+namespace
+{
+
+const char INIT_PAGE[] =
+        "KORVANE COMMAND:\n"
+        "\tinit - initialize korvane directories/database\n"
+        "\n"
+        "SYNOPSIS:\n"
+        "\tinit\n"
+        "\n"
+        "DESCRIPTION:\n"
+        "   This command creates the following directories and files, which are used\n"
+        "   by korvane:\n"
+        "\n"
+        "      ~/.korvane\n"
+        "            The directory where everything korvane uses is stored.\n"
+        "\n"
+        "      ~/.korvane/korvane.db\n"
+        "            The database containing the meta information of all the media\n"
+        "            files korvane knows about.  It is created empty.\n"
+        "\n"
+        "      ~/.korvane/playlists/\n"
+        "            The directory where all playlists are stored.\n"
+        "\n"
+        "   Anything that already exists is left unchanged.  This command takes no\n"
+        "   parameters.\n"
+        "\n"
+        "   Running this command is optional; it is merely a convenience.\n"
+        "\n"
+        "EXAMPLE:\n"
+        "\t$ korvane -e init\n";
+
+} // namespace
+
 void ecmd_help_init()
 {
-	printf("\
-KORVANE COMMAND:\n\
-\tinit - initialize korvane directories/database\n\
-\n\
-SYNOPSIS:\n\
-\tinit\n\
-\n\
-DESCRIPTION:\n\
-   This command creates the following directories and files, which are used\n\
-   by korvane:\n\
-\n\
-      ~/.korvane\n\
-            The directory where everything korvane uses is stored.\n\
-\n\
-      ~/.korvane/korvane.db\n\
-            The database containing the meta information of all the media\n\
-            files korvane knows about.  It is created empty.\n\
-\n\
-      ~/.korvane/playlists/\n\
-            The directory where all playlists are stored.\n\
-\n\
-   Anything that already exists is left unchanged.  This command takes no\n\
-   parameters.\n\
-\n\
-   Running this command is optional; it is merely a convenience.\n\
-\n\
-EXAMPLE:\n\
-\t$ korvane -e init\n\
-\n");
+	ecmd_print_page(INIT_PAGE);
 }

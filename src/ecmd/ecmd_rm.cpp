@@ -4,22 +4,8 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
+#include "library/db_file.h"
 #include "library/medialib.h"
-
-namespace
-{
-
-// Library index of the record stored under exactly this name, or -1.
-int find_entry(const char *name)
-{
-	const playlist &lib = *medialib.library;
-	for (int i = 0; i < lib.nfiles(); i++)
-		if (lib.files[i]->filename && *lib.files[i]->filename == name)
-			return i;
-	return -1;
-}
-
-} // namespace
 
 int ecmd_rm(int argc, char *argv[])
 {
@@ -31,7 +17,7 @@ int ecmd_rm(int argc, char *argv[])
 	const char *name = argv[argc - 1];
 
 	medialib_load(db_file, playlist_dir);
-	int i = find_entry(name);
+	int i = medialib_find(name);
 	if (i == -1) {
 		if (!force)
 			fatal("%s: %s: No such file or URL", argv[0], name);
@@ -81,5 +67,5 @@ const char RM_PAGE[] = "KORVANE COMMAND:\n"
 
 void ecmd_help_rm()
 {
-	printf("%s\n", RM_PAGE);
+	ecmd_print_page(RM_PAGE);
 }

@@ -212,5 +212,5 @@ const char TAG_PAGE[] =
 
 void ecmd_help_tag()
 {
-	printf("%s\n", TAG_PAGE);
+	ecmd_print_page(TAG_PAGE);
 }

@@ -4,6 +4,7 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
+#include "library/maintenance.h"
 #include "library/medialib.h"
 
 int ecmd_update(int argc, char *argv[])
@@ -26,33 +27,39 @@ int ecmd_update(int argc, char *argv[])
 	return 0;
 }
 
+namespace
+{
+
+const char UPDATE_PAGE[] =
+        "KORVANE COMMAND:\n"
+        "\tupdate - update korvane database\n"
+        "\n"
+        "SYNOPSIS:\n"
+        "\tupdate [-s]\n"
+        "\n"
+        "DESCRIPTION:\n"
+        "   Loads the existing database and checks every file in it for removal or\n"
+        "   modification since it was added.  Files that no longer exist are removed\n"
+        "   from the database, and files that were modified are read again and their\n"
+        "   information updated.  If an error occurs while checking a file, it is\n"
+        "   reported and the file is kept in the database.\n"
+        "\n"
+        "   Normally only the files that were updated or removed are reported.  With\n"
+        "   the -s option, the files skipped because they were not modified are\n"
+        "   reported too.\n"
+        "\n"
+        "   Run this command after removing or changing media files, for example\n"
+        "   after re-tagging them.\n"
+        "\n"
+        "NOTE ABOUT URLS:\n"
+        "   Entries added with the addurl e-command are never checked by update.\n"
+        "\n"
+        "EXAMPLE:\n"
+        "\t$ korvane -e update\n";
+
+} // namespace
+
 void ecmd_help_update()
 {
-	printf("\
-KORVANE COMMAND:\n\
-\tupdate - update korvane database\n\
-\n\
-SYNOPSIS:\n\
-\tupdate [-s]\n\
-\n\
-DESCRIPTION:\n\
-   Loads the existing database and checks every file in it for removal or\n\
-   modification since it was added.  Files that no longer exist are removed\n\
-   from the database, and files that were modified are read again and their\n\
-   information updated.  If an error occurs while checking a file, it is\n\
-   reported and the file is kept in the database.\n\
-\n\
-   Normally only the files that were updated or removed are reported.  With\n\
-   the -s option, the files skipped because they were not modified are\n\
-   reported too.\n\
-\n\
-   Run this command after removing or changing media files, for example\n\
-   after re-tagging them.\n\
-\n\
-NOTE ABOUT URLS:\n\
-   Entries added with the addurl e-command are never checked by update.\n\
-\n\
-EXAMPLE:\n\
-\t$ korvane -e update\n\
-\n");
+	ecmd_print_page(UPDATE_PAGE);
 }

@@ -1,14 +1,51 @@
+// The library state: the records, the pseudo-playlists and the registry of
+// playlists.
 #include "library/medialib.h"
 
+#include <glob.h>
+
+#include <cerrno>
+
 #include "base/error.h"
+#include "library/db_file.h"
 #include "playlist/playlist_file.h"
 
 medialib_state medialib;
+
+namespace
+{
+
+// One glob(3) result, released when it dies.
+class glob_result
+{
+public:
+	glob_result() = default;
+	glob_result(const glob_result &) = delete;
+	glob_result &operator=(const glob_result &) = delete;
+	~glob_result() { globfree(&g); }
+
+	int run(const std::string &pattern) { return glob(pattern.c_str(), 0, nullptr, &g); }
+	const glob_t &get() const { return g; }
+
+private:
+	glob_t g = {};
+};
+
+} // namespace
 
 meta_info *medialib_adopt(mi_ptr mi)
 {
 	medialib.records.push_back(std::move(mi));
 	return medialib.records.back().get();
+}
+
+int medialib_find(std::string_view filename)
+{
+	const playlist &lib = *medialib.library;
+	for (int i = 0; i < lib.nfiles(); i++)
+		if (lib.files[i]->filename && *lib.files[i]->filename == filename)
+			return i;
+	return -1;
 }
 
 void medialib_new_state()
@@ -50,6 +87,29 @@ void medialib_destroy()
 	medialib.records.clear();
 	medialib.db_file.clear();
 	medialib.playlist_dir.clear();
+}
+
+std::vector<std::string> medialib_find_playlists(const std::string &dir)
+{
+	// A failure the system gives no error number for still leaves the
+	// matches found so far.
+	std::vector<std::string> paths;
+	int rc, error;
+	{
+		const std::string pattern = dir + "/*.playlist";
+		glob_result g;
+		errno = 0;
+		rc = g.run(pattern);
+		error = errno;
+		if (rc == 0 || rc == GLOB_ABORTED || rc == GLOB_NOSPACE)
+			for (size_t i = 0; i < g.get().gl_pathc; i++)
+				paths.emplace_back(g.get().gl_pathv[i]);
+	}
+	if (rc != 0 && rc != GLOB_NOMATCH && error != 0) {
+		errno = error;
+		fatal_sys("failed to glob playlists directory");
+	}
+	return paths;
 }
 
 void medialib_playlist_add(playlist_ptr p)

@@ -2,9 +2,9 @@
 // registry of every playlist.
 #pragma once
 
-#include <cstdio>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "meta/meta_info.h"
@@ -28,6 +28,9 @@ extern medialib_state medialib;
 
 // Keeps mi alive for as long as the library is loaded and returns it.
 meta_info *medialib_adopt(mi_ptr mi);
+// The library index of the first record whose file name is exactly filename,
+// or -1.
+int medialib_find(std::string_view filename);
 
 // Releases the state and starts an empty one: the two pseudo-playlists alone.
 void medialib_new_state();
@@ -35,36 +38,9 @@ void medialib_new_state();
 void medialib_load(const std::string &db_file, const std::string &playlist_dir);
 // Releases every record and playlist.
 void medialib_destroy();
+// The paths of every playlist file in dir, in byte order.
+std::vector<std::string> medialib_find_playlists(const std::string &dir);
 // Appends p to the registry, which takes ownership.
 void medialib_playlist_add(playlist_ptr p);
 // Deletes registry entry i and its file.
 void medialib_playlist_remove(int i);
-
-// Database file.
-constexpr const char DB_MAGIC[] = "korvane";
-constexpr int DB_VERSION_MAJOR = 2;
-constexpr int DB_VERSION_MINOR = 1;
-constexpr int DB_VERSION_PATCH = 0;
-constexpr size_t DB_TEXT_MAX = 65535;
-
-// Writes one record in the database format; false on a stream error.
-bool mi_fwrite(const meta_info &mi, FILE *f);
-// Reads one record; the caller looks at the stream's state afterwards.
-void mi_fread(meta_info &mi, FILE *f);
-// Writes the 19-byte header; false on a stream error.
-bool medialib_db_write_header(FILE *f);
-// Reads the database into the (empty) library and sorts it by file name.
-void medialib_db_load(const std::string &path);
-// Replaces the database file with the library's records.
-void medialib_db_save(const std::string &path);
-// Prints the library as comma-separated text.
-void medialib_db_flush(FILE *out, const char *time_format);
-
-// Maintenance.
-// Creates the program's directory, the playlists directory and an empty database.
-void medialib_setup_files(const std::string &dir, const std::string &db_file,
-                          const std::string &playlist_dir);
-// Walks the paths (files or directories) and adds, refreshes or drops records.
-void medialib_db_scan_dirs(char *const paths[]);
-// Checks every record against its file.
-void medialib_db_update(bool show_skipped);

@@ -4,7 +4,8 @@
 
 #include "base/error.h"
 #include "base/file_replace.h"
-#include "library/medialib.h"
+#include "library/db_file.h"
+#include "library/maintenance.h"
 
 namespace
 {

@@ -1,35 +1,51 @@
 #include "playlist/playlist_file.h"
 
-#include <glob.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 #include "base/error.h"
 #include "base/file_replace.h"
+#include "base/owners.h"
 
-std::vector<std::string> medialib_find_playlists(const std::string &dir)
+namespace
 {
-	std::string pattern = dir + "/*.playlist";
-	glob_t g = {};
-	errno = 0;
-	int rc = glob(pattern.c_str(), 0, nullptr, &g);
-	if (rc != 0 && rc != GLOB_NOMATCH && errno != 0) {
-		globfree(&g);
-		fatal_sys("failed to glob playlists directory");
+
+struct free_deleter {
+	void operator()(char *p) const { free(p); }
+};
+
+// The lines of a stream, read by getline(3) into one buffer that grows as
+// needed and is released with the reader.
+class line_reader
+{
+public:
+	explicit line_reader(FILE *f) : f(f) {}
+
+	// The next line, its newline included where it has one, valid until the
+	// next call; none at the end of the stream or on a read error.
+	std::optional<std::string_view> next()
+	{
+		char *raw = buf.release();
+		ssize_t n = getline(&raw, &cap, f);
+		buf.reset(raw);
+		if (n == -1)
+			return std::nullopt;
+		return std::string_view(raw, static_cast<size_t>(n));
 	}
 
-	std::vector<std::string> paths;
-	if (rc == 0 || rc == GLOB_ABORTED || rc == GLOB_NOSPACE)
-		for (size_t i = 0; i < g.gl_pathc; i++)
-			paths.emplace_back(g.gl_pathv[i]);
-	globfree(&g);
-	return paths;
-}
+private:
+	FILE *f;
+	std::unique_ptr<char, free_deleter> buf;
+	size_t cap = 0;
+};
+
+} // namespace
 
 std::string playlist_name_from_path(const std::string &path)
 {
@@ -44,20 +60,18 @@ std::string playlist_name_from_path(const std::string &path)
 playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info *> &files,
                            std::deque<mi_ptr> &placeholders)
 {
-	FILE *f = fopen(path.c_str(), "r");
-	if (f == nullptr)
+	unique_file f(fopen(path.c_str(), "r"));
+	if (!f)
 		fatal_sys("playlist_load: failed to open playlist '%s'", path.c_str());
 
 	playlist_ptr p = playlist_new();
 	p->filename = path;
 	p->name = playlist_name_from_path(path);
 
-	char *buf = nullptr;
-	size_t cap = 0;
-	ssize_t n;
-	while ((n = getline(&buf, &cap, f)) != -1) {
+	line_reader lines(f.get());
+	while (std::optional<std::string_view> read = lines.next()) {
 		// A line is the text before its newline; no path holds a NUL byte.
-		std::string_view line(buf, strnlen(buf, static_cast<size_t>(n)));
+		std::string_view line = read->substr(0, read->find('\0'));
 		if (size_t nl = line.find('\n'); nl != std::string_view::npos)
 			line = line.substr(0, nl);
 
@@ -77,8 +91,6 @@ playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info 
 		warn_msg("playlist \"%s\", file \"%s\" is NOT in media database (added for now)",
 		         p->name->c_str(), std::string(line).c_str());
 	}
-	free(buf);
-	fclose(f);
 	return p;
 }
 

@@ -1,4 +1,4 @@
-// Playlist files: one file name per line, found as *.playlist in the
+// Playlist files: one file name per line, kept as *.playlist in the
 // playlists directory.
 #pragma once
 
@@ -8,8 +8,6 @@
 
 #include "playlist/playlist.h"
 
-// The paths of every playlist file in dir, in byte order.
-std::vector<std::string> medialib_find_playlists(const std::string &dir);
 // Reads a playlist file; entries are looked up in files, which must be
 // sorted by file name. Entries not found get placeholder records, kept alive
 // in placeholders.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "library/db_file.h"
 #include "library/medialib.h"
 
 // A record with the given file name and texts (absent where the pointer is null).

@@ -7,6 +7,7 @@
 
 #include "harness/harness.h"
 #include "library/db_test_util.h"
+#include "library/medialib.h"
 #include "playlist/playlist_file.h"
 
 namespace
