@@ -27,7 +27,7 @@ void failing_hook()
 
 } // namespace
 
-TEST(error, fatal_runs_the_hook_once_then_prints_and_exits_1)
+TEST(Error, fatal_runs_the_hook_once_then_prints_and_exits_1)
 {
 	EXPECT_EXIT(
 	        {
@@ -37,7 +37,7 @@ TEST(error, fatal_runs_the_hook_once_then_prints_and_exits_1)
 	        testing::ExitedWithCode(1), "^hook run 1\n[^\n]*: broken thing\n$");
 }
 
-TEST(error, fatal_sys_keeps_the_system_error_across_the_hook)
+TEST(Error, fatal_sys_keeps_the_system_error_across_the_hook)
 {
 	EXPECT_EXIT(
 	        {
@@ -52,7 +52,7 @@ TEST(error, fatal_sys_keeps_the_system_error_across_the_hook)
 	        "^hook run 1\n[^\n]*: open x: No such file or directory\n$");
 }
 
-TEST(error, a_fatal_error_inside_the_hook_does_not_run_it_again)
+TEST(Error, a_fatal_error_inside_the_hook_does_not_run_it_again)
 {
 	EXPECT_EXIT(
 	        {
@@ -62,7 +62,7 @@ TEST(error, a_fatal_error_inside_the_hook_does_not_run_it_again)
 	        testing::ExitedWithCode(1), "^hook run 1\n[^\n]*: from the hook\n$");
 }
 
-TEST(error, warnings_do_not_run_the_hook)
+TEST(Error, warnings_do_not_run_the_hook)
 {
 	EXPECT_EXIT(
 	        {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ struct split_case {
 	words expected;    // the words on success
 	const char *error; // the message on failure, else nullptr
 };
+
+// gtest names a case by its label rather than by its bytes.
+void PrintTo(const split_case &c, std::ostream *os)
+{
+	*os << c.label;
+}
 
 const char *const LEN_ERR = "argv_addch: reached max token length (255)";
 const char *const ARGV_ERR = "argv_finish_token: reached max argv entries(255)";
@@ -113,11 +120,11 @@ std::vector<split_case> split_cases()
 	};
 }
 
-class Str2argvTest : public testing::TestWithParam<split_case>
+class Str2argv : public testing::TestWithParam<split_case>
 {
 };
 
-TEST_P(Str2argvTest, Splits)
+TEST_P(Str2argv, Splits)
 {
 	const split_case &c = GetParam();
 	words argv = { "stale" };
@@ -134,7 +141,7 @@ TEST_P(Str2argvTest, Splits)
 	}
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Str2argvTest, testing::ValuesIn(split_cases()),
+INSTANTIATE_TEST_SUITE_P(Cases, Str2argv, testing::ValuesIn(split_cases()),
                          [](const testing::TestParamInfo<split_case> &info) {
 	                         std::string name;
 	                         for (const char *p = info.param.label; *p; p++)
@@ -142,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Str2argvTest, testing::ValuesIn(split_cases()),
 	                         return name;
                          });
 
-TEST(Argv2strTest, JoinsAndQuotesWordsWithBlanks)
+TEST(Argv2str, JoinsAndQuotesWordsWithBlanks)
 {
 	struct {
 		words argv;
@@ -159,7 +166,7 @@ TEST(Argv2strTest, JoinsAndQuotesWordsWithBlanks)
 		EXPECT_EQ(argv2str(c.argv), c.expected);
 }
 
-TEST(Argv2strTest, RoundTripsThroughTheTokenizer)
+TEST(Argv2str, RoundTripsThroughTheTokenizer)
 {
 	const words argv = { "filter", "the beatles", "!live" };
 	words back;
@@ -168,7 +175,7 @@ TEST(Argv2strTest, RoundTripsThroughTheTokenizer)
 	EXPECT_EQ(back, argv);
 }
 
-TEST(Argv2strTest, FreeEmptiesTheTable)
+TEST(Argv2str, FreeEmptiesTheTable)
 {
 	words argv;
 	std::optional<std::string> errmsg;

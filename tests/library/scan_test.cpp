@@ -1,6 +1,5 @@
 // korvane -e add and -e update run on real trees of synthesised media files.
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -19,8 +18,6 @@
 
 namespace
 {
-
-constexpr uid_t NOBODY = 65534;
 
 std::string resolved(const std::string &path)
 {
@@ -155,7 +152,7 @@ void write_db(const std::string &path, const std::vector<const meta_info *> &rec
 	write_file(path, db_bytes(records));
 }
 
-class scan : public testing::Test
+class Scan : public testing::Test
 {
 protected:
 	void SetUp() override { ASSERT_EQ(mkdir(music.c_str(), 0755), 0); }
@@ -178,7 +175,7 @@ protected:
 	std::string music = home / "music";
 };
 
-TEST_F(scan, first_scan_adds_media_and_second_scan_leaves_them)
+TEST_F(Scan, first_scan_adds_media_and_second_scan_leaves_them)
 {
 	mkdir(m("sub").c_str(), 0755);
 	mkdir(m("sub/empty").c_str(), 0755);
@@ -238,7 +235,7 @@ TEST_F(scan, first_scan_adds_media_and_second_scan_leaves_them)
 	EXPECT_EQ(describe(db_records(home.db())), before);
 }
 
-TEST_F(scan, single_file_and_missing_paths)
+TEST_F(Scan, single_file_and_missing_paths)
 {
 	make_media(m("one.ogg"), { "A", "B", "C", "", "", 0, 0 });
 	run_result r = add({ m("one.ogg"), m("nothere"), m("one.ogg/inside") });
@@ -248,7 +245,7 @@ TEST_F(scan, single_file_and_missing_paths)
 	EXPECT_EQ(db_records(home.db()).size(), 1u);
 }
 
-TEST_F(scan, path_given_twice_is_added_once)
+TEST_F(Scan, path_given_twice_is_added_once)
 {
 	make_media(m("x.ogg"), { "X", "", "", "", "", 0, 0 });
 	make_media(m("y.mp3"), { "Y", "", "", "", "", 0, 0 });
@@ -265,7 +262,7 @@ TEST_F(scan, path_given_twice_is_added_once)
 	EXPECT_EQ(db_records(home.db()).size(), 2u);
 }
 
-TEST_F(scan, modified_files_are_extracted_again_or_dropped)
+TEST_F(Scan, modified_files_are_extracted_again_or_dropped)
 {
 	make_media(m("keep.ogg"), { "Old", "", "Old title", "", "", 0, 0 });
 	make_media(m("lose.ogg"), { "Gone", "", "", "", "", 0, 0 });
@@ -293,7 +290,7 @@ TEST_F(scan, modified_files_are_extracted_again_or_dropped)
 	EXPECT_EQ(find(records, resolved(m("same.ogg")))->cinfo[CINFO_ARTIST], "Same");
 }
 
-TEST_F(scan, lookups_stay_right_after_removals_and_additions)
+TEST_F(Scan, lookups_stay_right_after_removals_and_additions)
 {
 	// Four records in the database; one is dropped early in the walk, which
 	// moves the later ones, then the others are looked up again.
@@ -327,7 +324,7 @@ TEST_F(scan, lookups_stay_right_after_removals_and_additions)
 	                                                  resolved(m("e.ogg")) + " fresh" }));
 }
 
-TEST_F(scan, many_removals_appends_and_replacements_in_one_walk)
+TEST_F(Scan, many_removals_appends_and_replacements_in_one_walk)
 {
 	// Each file's title is its own name, so a record put in the wrong place
 	// shows up as a file with another file's title.
@@ -368,7 +365,7 @@ TEST_F(scan, many_removals_appends_and_replacements_in_one_walk)
 	EXPECT_EQ(sorted(got), sorted(want));
 }
 
-TEST_F(scan, duplicate_records_are_found_one_after_the_other)
+TEST_F(Scan, duplicate_records_are_found_one_after_the_other)
 {
 	// A database written by hand may hold one file name twice. Each lookup
 	// finds the last record of that name, and after it is dropped, the one
@@ -390,7 +387,7 @@ TEST_F(scan, duplicate_records_are_found_one_after_the_other)
 	EXPECT_EQ(records[0].cinfo[CINFO_ARTIST], "other");
 }
 
-TEST_F(scan, refresh_needs_a_modification_time_strictly_later)
+TEST_F(Scan, refresh_needs_a_modification_time_strictly_later)
 {
 	make_media(m("t.ogg"), { "Before", "", "", "", "", 0, 0 });
 	ASSERT_EQ(add({ m("t.ogg") }).status, 0);
@@ -412,7 +409,7 @@ TEST_F(scan, refresh_needs_a_modification_time_strictly_later)
 	EXPECT_EQ(db_records(home.db()).at(0).cinfo[CINFO_ARTIST], "After");
 }
 
-TEST_F(scan, symlinks_loops_and_dangling_links)
+TEST_F(Scan, symlinks_loops_and_dangling_links)
 {
 	temp_dir elsewhere;
 	make_media(elsewhere / "outside.ogg", { "Out", "", "", "", "", 0, 0 });
@@ -452,7 +449,7 @@ TEST_F(scan, symlinks_loops_and_dangling_links)
 	EXPECT_NE(find(records, resolved(m("real.ogg"))), nullptr);
 }
 
-TEST_F(scan, odd_file_names_are_printed_and_stored_as_bytes)
+TEST_F(Scan, odd_file_names_are_printed_and_stored_as_bytes)
 {
 	const std::string names[] = { "new\nline.ogg", "quote\"s 'and' more.ogg", "  blanks  .ogg",
 		                      "caf\xe9 \xff\x80.ogg", "tab\there.ogg" };
@@ -476,7 +473,7 @@ TEST_F(scan, odd_file_names_are_printed_and_stored_as_bytes)
 	EXPECT_EQ(split_report(r.out, ADD_INTRO).summary, scan_summary(0, 0, 0, 5, 0, 0, 0));
 }
 
-TEST_F(scan, hostile_tags_are_stored_sanitised)
+TEST_F(Scan, hostile_tags_are_stored_sanitised)
 {
 	// Vorbis comments are UTF-8; TagLib hands them out in Latin-1, so
 	// U+0080 to U+00FF arrive as single bytes 0x80 to 0xFF.
@@ -524,18 +521,13 @@ run_result run_as_nobody(const korvane_home &home, const std::vector<std::string
 {
 	run_options opts;
 	opts.home = home.path();
-	if (geteuid() == 0) {
+	opts.as_nobody = true;
+	if (geteuid() == 0)
 		run_program("chown", { "-R", "65534:65534", home.path() });
-		opts.in_child = [] {
-			if (setgroups(0, nullptr) == -1 || setgid(NOBODY) == -1 ||
-			    setuid(NOBODY) == -1)
-				_exit(125);
-		};
-	}
 	return run_korvane(args, opts);
 }
 
-TEST_F(scan, unreadable_directories_and_entries_that_cannot_be_stated)
+TEST_F(Scan, unreadable_directories_and_entries_that_cannot_be_stated)
 {
 	mkdir(m("locked").c_str(), 0755);
 	mkdir(m("listonly").c_str(), 0755);
@@ -565,7 +557,7 @@ TEST_F(scan, unreadable_directories_and_entries_that_cannot_be_stated)
 	EXPECT_EQ(db_records(home.db()).size(), 1u);
 }
 
-TEST_F(scan, file_whose_path_can_no_longer_be_resolved_is_reported_and_scan_goes_on)
+TEST_F(Scan, file_whose_path_can_no_longer_be_resolved_is_reported_and_scan_goes_on)
 {
 	// Below a working directory whose absolute name is longer than PATH_MAX
 	// the walk still finds and stats files by their short relative paths,
@@ -608,7 +600,7 @@ TEST_F(scan, file_whose_path_can_no_longer_be_resolved_is_reported_and_scan_goes
 	EXPECT_EQ(records[0].filename, resolved(m("short.ogg")));
 }
 
-TEST_F(scan, update_checks_every_record_in_library_order)
+TEST_F(Scan, update_checks_every_record_in_library_order)
 {
 	// Library order after loading is file name order: a, b, c, d, e.
 	for (const char *name : { "a.ogg", "b.ogg", "c.ogg", "d.ogg", "e.ogg" })
@@ -642,7 +634,7 @@ TEST_F(scan, update_checks_every_record_in_library_order)
 	EXPECT_EQ(r.out, UPDATE_INTRO + "u " + d + "\n" + update_summary(0, 1, 0, 0, 1, 0));
 }
 
-TEST_F(scan, update_skips_urls_and_keeps_what_it_cannot_examine)
+TEST_F(Scan, update_skips_urls_and_keeps_what_it_cannot_examine)
 {
 	make_media(m("song.ogg"));
 	std::string song = resolved(m("song.ogg"));

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -83,11 +84,17 @@ struct tagged_case {
 	const char *track_text, *year_text; // null when the field must be absent
 };
 
-class mi_extract_tagged : public testing::TestWithParam<tagged_case>
+// gtest names a case by its fields rather than by its bytes.
+void PrintTo(const tagged_case &c, std::ostream *os)
+{
+	*os << c.ext << ", track " << c.track << ", year " << c.year;
+}
+
+class MiExtractTagged : public testing::TestWithParam<tagged_case>
 {
 };
 
-TEST_P(mi_extract_tagged, reads_tags_track_year_and_length)
+TEST_P(MiExtractTagged, reads_tags_track_year_and_length)
 {
 	const tagged_case &c = GetParam();
 	temp_dir dir;
@@ -119,7 +126,7 @@ TEST_P(mi_extract_tagged, reads_tags_track_year_and_length)
 	EXPECT_FALSE(mi->is_url);
 }
 
-INSTANTIATE_TEST_SUITE_P(formats, mi_extract_tagged,
+INSTANTIATE_TEST_SUITE_P(Formats, MiExtractTagged,
                          testing::Values(tagged_case{ "mp3", 3, 1999, "  3", "1999" },
                                          tagged_case{ "ogg", 12, 2024, " 12", "2024" },
                                          tagged_case{ "flac", 1234, 1, "1234", "1" },
@@ -130,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(formats, mi_extract_tagged,
 	                                std::to_string(info.param.track);
                          });
 
-TEST(mi_extract, untagged_wav_has_no_track_or_year_but_a_length)
+TEST(MiExtract, untagged_wav_has_no_track_or_year_but_a_length)
 {
 	temp_dir dir;
 	make_media(dir / "plain.wav", {}, 65.0);
@@ -142,7 +149,7 @@ TEST(mi_extract, untagged_wav_has_no_track_or_year_but_a_length)
 	EXPECT_EQ(text(mi->cinfo[CINFO_LENGTH]), "\"1:05\"");
 }
 
-TEST(mi_extract, zero_length_leaves_length_text_absent)
+TEST(MiExtract, zero_length_leaves_length_text_absent)
 {
 	// TagLib accepts an empty .mp3 as a stream without frames.
 	temp_dir dir;
@@ -153,7 +160,7 @@ TEST(mi_extract, zero_length_leaves_length_text_absent)
 	EXPECT_FALSE(mi->cinfo[CINFO_LENGTH]);
 }
 
-TEST(mi_extract, unreadable_files_give_none_silently)
+TEST(MiExtract, unreadable_files_give_none_silently)
 {
 	temp_dir dir;
 	make_media(dir / "full.flac");
@@ -179,7 +186,7 @@ TEST(mi_extract, unreadable_files_give_none_silently)
 	}
 }
 
-TEST(mi_extract, file_cut_at_every_size_never_prints_or_crashes)
+TEST(MiExtract, file_cut_at_every_size_never_prints_or_crashes)
 {
 	temp_dir dir;
 	for (const char *ext : { "flac", "ogg", "mp3" }) {
@@ -202,7 +209,7 @@ TEST(mi_extract, file_cut_at_every_size_never_prints_or_crashes)
 	}
 }
 
-TEST(mi_extract, relative_paths_and_symlinks_resolve_to_one_absolute_name)
+TEST(MiExtract, relative_paths_and_symlinks_resolve_to_one_absolute_name)
 {
 	temp_dir dir;
 	mkdir((dir / "real").c_str(), 0700);
@@ -230,7 +237,7 @@ TEST(mi_extract, relative_paths_and_symlinks_resolve_to_one_absolute_name)
 	EXPECT_EQ(direct->filename, want);
 }
 
-TEST(mi_extract, latin1_texts_come_back_as_single_bytes)
+TEST(MiExtract, latin1_texts_come_back_as_single_bytes)
 {
 	temp_dir dir;
 	make_media(dir / "a.ogg", { "Bj\u00f6rk", "", "caf\u00e9", "", "", 0, 0 });
@@ -242,7 +249,7 @@ TEST(mi_extract, latin1_texts_come_back_as_single_bytes)
 	EXPECT_EQ(mi->cinfo[CINFO_TITLE], "caf?");
 }
 
-TEST(mi_extract, unresolvable_path)
+TEST(MiExtract, unresolvable_path)
 {
 	temp_dir dir;
 	std::string missing = dir / "gone.mp3";
@@ -263,7 +270,7 @@ TEST(mi_extract, unresolvable_path)
 	EXPECT_FALSE(unresolvable);
 }
 
-TEST(mi_sanitize, replaces_every_byte_outside_printable_ascii)
+TEST(MiSanitize, replaces_every_byte_outside_printable_ascii)
 {
 	std::string printable;
 	for (int c = 0x20; c <= 0x7e; c++)

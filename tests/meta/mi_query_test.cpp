@@ -27,14 +27,14 @@ void set_query(const std::vector<std::string> &words, bool match_fname)
 		mi_query_add_token(w);
 }
 
-class MiQueryTest : public testing::Test
+class MiQuery : public testing::Test
 {
 protected:
 	void SetUp() override { mi_query_init(); }
 	void TearDown() override { mi_query_init(); }
 };
 
-TEST_F(MiQueryTest, AddTokenStripsOneBang)
+TEST_F(MiQuery, AddTokenStripsOneBang)
 {
 	struct {
 		const char *word;
@@ -53,7 +53,7 @@ TEST_F(MiQueryTest, AddTokenStripsOneBang)
 	}
 }
 
-TEST_F(MiQueryTest, MatchesRecords)
+TEST_F(MiQuery, MatchesRecords)
 {
 	const meta_info thriller = make_record("/m/mj/thriller/beat_it.flac", "Michael Jackson",
 	                                       "Thriller", "Beat It");
@@ -109,7 +109,7 @@ TEST_F(MiQueryTest, MatchesRecords)
 	}
 }
 
-TEST_F(MiQueryTest, BangTokenFindsLiteralBang)
+TEST_F(MiQuery, BangTokenFindsLiteralBang)
 {
 	const meta_info bang = make_record("/m/x.ogg", "Wham!", std::nullopt, std::nullopt);
 	set_query({ "!!" }, false);
@@ -118,7 +118,7 @@ TEST_F(MiQueryTest, BangTokenFindsLiteralBang)
 	EXPECT_TRUE(mi_match(&bang));
 }
 
-TEST_F(MiQueryTest, MatchesStrings)
+TEST_F(MiQuery, MatchesStrings)
 {
 	struct {
 		std::vector<std::string> words;
@@ -143,7 +143,7 @@ TEST_F(MiQueryTest, MatchesStrings)
 	}
 }
 
-TEST_F(MiQueryTest, ClearKeepsMatchFnameAndRawIsCopied)
+TEST_F(MiQuery, ClearKeepsMatchFnameAndRawIsCopied)
 {
 	EXPECT_TRUE(query.match_fname);
 	EXPECT_FALSE(mi_query_getraw().has_value());
@@ -161,7 +161,7 @@ TEST_F(MiQueryTest, ClearKeepsMatchFnameAndRawIsCopied)
 	EXPECT_FALSE(query.match_fname);
 }
 
-TEST_F(MiQueryTest, TwoHundredFiftySixthTokenIsFatal)
+TEST_F(MiQuery, TwoHundredFiftySixthTokenIsFatal)
 {
 	for (int i = 0; i < MAX_QUERY_TOKENS; i++)
 		mi_query_add_token("t" + std::to_string(i));

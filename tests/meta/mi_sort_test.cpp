@@ -11,7 +11,7 @@ namespace
 
 using opt = std::optional<std::string>;
 
-class MiSortTest : public testing::Test
+class MiSort : public testing::Test
 {
 protected:
 	void SetUp() override
@@ -36,12 +36,12 @@ std::vector<std::string> sort_items()
 	return items;
 }
 
-TEST_F(MiSortTest, DefaultSort)
+TEST_F(MiSort, DefaultSort)
 {
 	EXPECT_EQ(sort_items(), (std::vector<std::string>{ "Artist", "Album", "Track", "Title" }));
 }
 
-TEST_F(MiSortTest, ParsesSortDescriptions)
+TEST_F(MiSort, ParsesSortDescriptions)
 {
 	struct {
 		const char *text;
@@ -67,7 +67,7 @@ TEST_F(MiSortTest, ParsesSortDescriptions)
 	}
 }
 
-TEST_F(MiSortTest, RejectsBadSortDescriptionsAndKeepsTheOld)
+TEST_F(MiSort, RejectsBadSortDescriptionsAndKeepsTheOld)
 {
 	struct {
 		const char *text;
@@ -107,7 +107,7 @@ int sign(int v)
 	return (v > 0) - (v < 0);
 }
 
-TEST_F(MiSortTest, Compares)
+TEST_F(MiSort, Compares)
 {
 	const opt none;
 	struct {
@@ -153,7 +153,7 @@ TEST_F(MiSortTest, Compares)
 	}
 }
 
-TEST_F(MiSortTest, CompareIsAStrictWeakOrdering)
+TEST_F(MiSort, CompareIsAStrictWeakOrdering)
 {
 	// Every combination of absent, empty and present values, with a case
 	// variant, over the three fields the descriptions below use.
@@ -225,7 +225,7 @@ std::vector<column> display_columns()
 	return cols;
 }
 
-TEST_F(MiSortTest, DefaultDisplay)
+TEST_F(MiSort, DefaultDisplay)
 {
 	EXPECT_EQ(mi_display_tostr(), "Artist.20,Album.20,Title.20,-Track.4,-Year.4,-Length.9");
 	EXPECT_EQ(mi_display_getwidth(), 83);
@@ -236,7 +236,7 @@ TEST_F(MiSortTest, DefaultDisplay)
 	EXPECT_EQ(mi_display_tostr(), "Artist.20,Album.20,Title.20,-Track.4,-Year.4,-Length.9");
 }
 
-TEST_F(MiSortTest, ParsesDisplayDescriptions)
+TEST_F(MiSort, ParsesDisplayDescriptions)
 {
 	struct {
 		const char *text;
@@ -273,7 +273,7 @@ TEST_F(MiSortTest, ParsesDisplayDescriptions)
 	}
 }
 
-TEST_F(MiSortTest, RejectsBadDisplayDescriptionsAndKeepsTheOld)
+TEST_F(MiSort, RejectsBadDisplayDescriptionsAndKeepsTheOld)
 {
 	struct {
 		const char *text;

@@ -9,7 +9,7 @@
 namespace
 {
 
-class HistoryTest : public testing::Test
+class History : public testing::Test
 {
 protected:
 	// Records named r0, r1, ... that the playlists below point to.
@@ -43,7 +43,7 @@ private:
 	std::vector<mi_ptr> records_;
 };
 
-TEST_F(HistoryTest, NothingToUndoOrRedo)
+TEST_F(History, NothingToUndoOrRedo)
 {
 	auto p = make(0, 3);
 	EXPECT_EQ(playlist_undo(*p), 1);
@@ -55,7 +55,7 @@ TEST_F(HistoryTest, NothingToUndoOrRedo)
 	EXPECT_EQ(playlist_redo(*empty), 1);
 }
 
-TEST_F(HistoryTest, UndoRedoPaste)
+TEST_F(History, UndoRedoPaste)
 {
 	auto p = make(0, 5);
 	const auto pasted = recs({ 10, 11, 12 });
@@ -71,7 +71,7 @@ TEST_F(HistoryTest, UndoRedoPaste)
 	EXPECT_EQ(playlist_redo(*p), 1);
 }
 
-TEST_F(HistoryTest, UndoRedoCut)
+TEST_F(History, UndoRedoCut)
 {
 	auto p = make(0, 8);
 	playlist_remove_file(*p, 5, 2, true);
@@ -84,7 +84,7 @@ TEST_F(HistoryTest, UndoRedoCut)
 	EXPECT_EQ(p->files, recs({ 0, 1, 2, 3, 4, 7 }));
 }
 
-TEST_F(HistoryTest, UndoesInReverseOrder)
+TEST_F(History, UndoesInReverseOrder)
 {
 	auto p = make(0, 4);
 	playlist_remove_file(*p, 0, 1, true);                  // 1 2 3
@@ -106,7 +106,7 @@ TEST_F(HistoryTest, UndoesInReverseOrder)
 	EXPECT_EQ(playlist_redo(*p), 1);
 }
 
-TEST_F(HistoryTest, NewEditDropsRedo)
+TEST_F(History, NewEditDropsRedo)
 {
 	auto p = make(0, 3);
 	playlist_file_add(*p, recs({ 10 }).data(), 0, 1, true);
@@ -124,7 +124,7 @@ TEST_F(HistoryTest, NewEditDropsRedo)
 	EXPECT_EQ(playlist_undo(*p), 1);
 }
 
-TEST_F(HistoryTest, KeepsTheLastHundredEdits)
+TEST_F(History, KeepsTheLastHundredEdits)
 {
 	auto p = playlist_new();
 	for (int i = 0; i < 101; i++)
@@ -144,7 +144,7 @@ TEST_F(HistoryTest, KeepsTheLastHundredEdits)
 	EXPECT_EQ(p->files.back(), rec(100));
 }
 
-TEST_F(HistoryTest, UndoKeepsTheUnsavedMark)
+TEST_F(History, UndoKeepsTheUnsavedMark)
 {
 	auto p = make(0, 2);
 	EXPECT_FALSE(p->needs_saving);
@@ -159,7 +159,7 @@ TEST_F(HistoryTest, UndoKeepsTheUnsavedMark)
 	EXPECT_FALSE(p->needs_saving);
 }
 
-TEST_F(HistoryTest, UnrecordedReorderReusesPositions)
+TEST_F(History, UnrecordedReorderReusesPositions)
 {
 	auto p = make(0, 3);
 	playlist_file_add(*p, recs({ 10, 11 }).data(), 0, 2, true);
@@ -175,7 +175,7 @@ TEST_F(HistoryTest, UnrecordedReorderReusesPositions)
 	EXPECT_EQ(p->files, recs({ 10, 11, 10, 11, 2 }));
 }
 
-TEST_F(HistoryTest, UndoOutsideThePlaylistIsFatal)
+TEST_F(History, UndoOutsideThePlaylistIsFatal)
 {
 	struct {
 		const char *label;
@@ -196,7 +196,7 @@ TEST_F(HistoryTest, UndoOutsideThePlaylistIsFatal)
 	}
 }
 
-TEST_F(HistoryTest, RedoOutsideThePlaylistIsFatal)
+TEST_F(History, RedoOutsideThePlaylistIsFatal)
 {
 	auto p = make(0, 4);
 	playlist_remove_file(*p, 2, 2, true);
