@@ -9,12 +9,18 @@
 
 #include "base/error.h"
 #include "base/globals.h"
+#include "core/mainloop.h"
 #include "core/signals.h"
 #include "ecmd/ecmd.h"
+#include "keys/keybindings.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
+#include "player/player.h"
 #include "remote/sock.h"
+#include "screen/colors.h"
+#include "screen/paint.h"
+#include "screen/ui.h"
 
 namespace
 {
@@ -112,6 +118,24 @@ int korvane_main(int argc, char *argv[])
 	std::sort(medialib.library->files.begin(), medialib.library->files.end(),
 	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
 
-	// The screen, the configuration file and the player come next.
-	fatal("the interactive screen is not built yet; use the e-commands (korvane -e help)");
+	kb_init();
+	ui_init(18);
+	paint_setup_colors();
+
+	viewing_playlist = medialib.library;
+	ui.playlist.nrows = medialib.library->nfiles();
+	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
+	ui.library.nrows = medialib.nplaylists();
+	playing_playlist = nullptr;
+
+	player_info.mode = MODE_LOOP;
+
+	paint_all();
+	if (!sig_quit)
+		main_loop(sock_fd.get());
+
+	ui_destroy();
+	medialib_destroy();
+	mi_query_clear();
+	return 0;
 }

@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 #include "base/owners.h"
+#include "keys/keybindings.h"
 
 namespace
 {
@@ -48,4 +50,19 @@ unique_fd sock_listen()
 	if (bind(fd.get(), reinterpret_cast<sockaddr *>(&addr), len) == -1)
 		fd.reset();
 	return fd;
+}
+
+void sock_recv_and_exec(int fd)
+{
+	char buf[SOCK_TEXT_MAX + 1];
+	ssize_t n = recvfrom(fd, buf, SOCK_TEXT_MAX, 0, nullptr, nullptr);
+	if (n < 0)
+		return;
+	// The text ends at its first NUL byte, if any.
+	std::string_view text(buf, strnlen(buf, static_cast<size_t>(n)));
+	if (text == SOCK_PROBE)
+		return;
+	// Texts that name no action are commands, run once the command
+	// language is there.
+	kb_execute_by_name(text);
 }

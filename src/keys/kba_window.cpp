@@ -1,0 +1,92 @@
+// Actions on the program and its windows: quit, redraw, switching windows,
+// a file's information page and opening a playlist.
+#include "core/signals.h"
+#include "keys/kba.h"
+#include "library/medialib.h"
+#include "screen/message.h"
+#include "screen/paint.h"
+#include "screen/ui.h"
+
+namespace
+{
+
+// Makes the playlist window the active one and shows everything.
+void activate_playlist_window()
+{
+	ui.active = &ui.playlist;
+	if (ui.lhide)
+		ui_hide_library();
+	paint_all();
+	paint_status_bar();
+}
+
+// Whether the playlist window's cursor is on a file of the viewed playlist.
+bool cursor_on_file()
+{
+	return viewing_playlist != nullptr && ui.playlist.cursor_on_row() &&
+	       ui.playlist.cursor_index() < viewing_playlist->nfiles();
+}
+
+} // namespace
+
+void kba_quit(KbaArgs)
+{
+	sig_quit = 1;
+}
+
+void kba_redraw(KbaArgs)
+{
+	ui_clear();
+	paint_all();
+}
+
+void kba_switch_window(KbaArgs)
+{
+	if (ui.active == &ui.library) {
+		activate_playlist_window();
+		return;
+	}
+	ui.active = &ui.library;
+	if (ui.lhide)
+		ui_unhide_library();
+	paint_all();
+	paint_status_bar();
+}
+
+void kba_show_file_info(KbaArgs)
+{
+	if (ui.active == &ui.library)
+		return;
+	if (!cursor_on_file()) {
+		paint_message("no file here");
+		return;
+	}
+	if (showing_file_info)
+		paint_playlist();
+	else
+		paint_playlist_file_info(viewing_playlist->files[ui.playlist.cursor_index()]);
+}
+
+void kba_play(KbaArgs)
+{
+	if (ui.active == &ui.library) {
+		const int idx = ui.library.cursor_index();
+		if (idx < 0 || idx >= medialib.nplaylists())
+			return;
+		viewing_playlist = medialib.playlists[idx].get();
+		ui.playlist.nrows = viewing_playlist->nfiles();
+		ui.playlist.crow = 0;
+		ui.playlist.voffset = 0;
+		ui.playlist.hoffset = 0;
+		paint_playlist();
+		activate_playlist_window();
+		return;
+	}
+
+	if (!cursor_on_file()) {
+		paint_message("no file here");
+		return;
+	}
+	// Playing the file under the cursor belongs to the player, which is not
+	// connected yet.
+}

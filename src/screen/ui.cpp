@@ -1,0 +1,198 @@
+#include "screen/ui.h"
+
+#include <curses.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "base/error.h"
+
+ui_state ui;
+
+namespace
+{
+
+// Ends curses before a fatal message, so the terminal is given back.
+void end_screen_for_fatal()
+{
+	if (ui_is_up() && !isendwin())
+		endwin();
+}
+
+window_ptr new_window(int h, int w, int y, int x)
+{
+	return window_ptr(newwin(h, w, y, x));
+}
+
+// The playlist window beside the library window, or over the whole width
+// while the library window is hidden.
+void place_playlist_window(int rows, int cols)
+{
+	if (ui.library.cwin)
+		swindow_resize(ui.playlist, rows - 3, cols - ui.lwidth - 1, 2, ui.lwidth + 1);
+	else
+		swindow_resize(ui.playlist, rows - 3, cols, 2, 0);
+}
+
+// A key read from curses; its resize notice is no key, since the resize
+// signal is followed on its own.
+int key_of(int key)
+{
+	return key == ERR || key == KEY_RESIZE ? -1 : key;
+}
+
+} // namespace
+
+void curses_window_deleter::operator()(_win_st *w) const
+{
+	delwin(w);
+}
+
+void swindow_new(swindow &sw, int h, int w, int y, int x)
+{
+	sw = swindow{};
+	sw.w = w;
+	sw.h = h;
+	sw.cwin = new_window(h, w, y, x);
+	if (!sw.cwin)
+		fatal("swindow_new: failed to create window");
+}
+
+void swindow_resize(swindow &sw, int h, int w, int y, int x)
+{
+	wresize(sw.cwin.get(), h, w);
+	mvwin(sw.cwin.get(), y, x);
+	sw.w = w;
+	swindow_set_height(sw, h);
+}
+
+void ui_init(int lwidth)
+{
+	initscr();
+	raw();
+	noecho();
+	nonl();
+	keypad(stdscr, TRUE);
+	start_color();
+	curs_set(0);
+	set_escdelay(0);
+	refresh();
+	error_set_fatal_hook(end_screen_for_fatal);
+
+	int rows = LINES, cols = COLS;
+	ui.lwidth = lwidth;
+	ui.lhide = false;
+	ui.too_small = false;
+
+	ui.player = new_window(1, cols, 0, 0);
+	ui.command = new_window(1, cols, rows - 1, 0);
+	if (!ui.player || !ui.command)
+		fatal("ui_init: failed to create player/command windows");
+
+	swindow_new(ui.library, rows - 3, lwidth, 2, 0);
+	swindow_new(ui.playlist, rows - 3, cols - lwidth - 1, 2, lwidth + 1);
+	ui.active = &ui.library;
+}
+
+void ui_destroy()
+{
+	if (!ui_is_up())
+		return;
+	ui.player.reset();
+	ui.command.reset();
+	ui.playlist.cwin.reset();
+	ui.library.cwin.reset();
+	endwin();
+}
+
+void ui_resize()
+{
+	winsize ws;
+	if (ioctl(STDIN_FILENO, TIOCGWINSZ, &ws) == -1)
+		fatal_sys("ui_resize: ioctl failed");
+	int rows = ws.ws_row, cols = ws.ws_col;
+
+	resizeterm(rows, cols);
+	// Too small a terminal only shows a notice until it grows again.
+	ui.too_small = cols < ui.lwidth + 2 || rows <= 3;
+	if (ui.too_small)
+		return;
+
+	wresize(ui.player.get(), 1, cols);
+	wresize(ui.command.get(), 1, cols);
+	if (ui.library.cwin)
+		swindow_resize(ui.library, rows - 3, ui.lwidth, 2, 0);
+	place_playlist_window(rows, cols);
+	mvwin(ui.command.get(), rows - 1, 0);
+}
+
+void ui_hide_library()
+{
+	if (!ui.library.cwin)
+		return;
+	ui.library.cwin.reset();
+	place_playlist_window(LINES, COLS);
+}
+
+void ui_unhide_library()
+{
+	if (ui.library.cwin)
+		return;
+	ui.library.cwin = new_window(LINES - 3, ui.lwidth, 2, 0);
+	if (!ui.library.cwin)
+		fatal("ui_unhide_library: failed to create newwin");
+	ui.library.w = ui.lwidth;
+	swindow_set_height(ui.library, LINES - 3);
+	place_playlist_window(LINES, COLS);
+}
+
+void ui_clear()
+{
+	if (!ui_is_up())
+		return;
+	WINDOW *wins[] = { ui.player.get(), ui.command.get(), ui.library.cwin.get(),
+		           ui.playlist.cwin.get(), stdscr };
+	for (WINDOW *w : wins)
+		if (w != nullptr)
+			wclear(w);
+	for (WINDOW *w : wins)
+		if (w != nullptr)
+			wrefresh(w);
+}
+
+bool ui_is_ended()
+{
+	return isendwin();
+}
+
+bool ui_is_up()
+{
+	return ui.player != nullptr;
+}
+
+int ui_rows()
+{
+	return LINES;
+}
+
+int ui_cols()
+{
+	return COLS;
+}
+
+int ui_getkey()
+{
+	return key_of(getch());
+}
+
+int ui_poll_key()
+{
+	nodelay(stdscr, TRUE);
+	int key = getch();
+	nodelay(stdscr, FALSE);
+	return key_of(key);
+}
+
+void ui_ungetkey(int key)
+{
+	ungetch(key);
+}

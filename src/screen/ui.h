@@ -1,0 +1,45 @@
+// The screen state: the player bar, the command row and the two scrollable
+// windows between them, set up, resized and taken down here.
+#pragma once
+
+#include "screen/swindow.h"
+
+struct ui_state {
+	window_ptr player;  // one row at the top
+	window_ptr command; // one row at the bottom
+	swindow library;    // the list of playlists, on the left
+	swindow playlist;   // the files of one playlist, on the right
+	swindow *active = &library;
+	int lwidth = 18;        // width of the library window
+	bool lhide = false;     // hide the library window while the playlist window is active
+	bool too_small = false; // the terminal shrank below what the layout needs
+};
+
+extern ui_state ui;
+
+// Starts curses and creates the four windows.
+void ui_init(int lwidth);
+// Deletes the windows and ends curses; harmless when curses is not running.
+void ui_destroy();
+// Follows a change of the terminal's size.
+void ui_resize();
+void ui_hide_library();
+void ui_unhide_library();
+// Clears every window and the whole screen.
+void ui_clear();
+// Whether curses has been ended and not resumed.
+bool ui_is_ended();
+// Whether the screen is up: ui_init has run and ui_destroy has not.
+bool ui_is_up();
+// The terminal's size as curses knows it.
+int ui_rows();
+int ui_cols();
+
+// Reads one key from the keyboard, waiting for it; -1 (no key) when a signal
+// interrupted the wait.
+int ui_getkey();
+// A key that is already there (put back, or read ahead by curses), without
+// waiting; -1 when there is none.
+int ui_poll_key();
+// Puts a key back, to be read next.
+void ui_ungetkey(int key);
