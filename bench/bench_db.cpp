@@ -10,10 +10,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_library.h"
+#include "library/db_file.h"
 #include "library/medialib.h"
 #include "playlist/playlist_file.h"
 
@@ -38,36 +39,6 @@ double best_of(int runs, F f)
 		best = std::min(best, seconds_since(start));
 	}
 	return best;
-}
-
-std::string random_text(std::mt19937 &rng, size_t min, size_t max)
-{
-	static const char chars[] =
-	        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789";
-	size_t len = min + rng() % (max - min + 1);
-	std::string s;
-	for (size_t i = 0; i < len; i++)
-		s += chars[rng() % (sizeof chars - 1)];
-	return s;
-}
-
-// Fills the library with n records of realistic sizes, in random order.
-void make_library(size_t n, unsigned seed)
-{
-	medialib_new_state();
-	std::mt19937 rng(seed);
-	for (size_t i = 0; i < n; i++) {
-		mi_ptr mi = mi_new();
-		mi->filename = "/home/user/music/" + random_text(rng, 8, 16) + "/" +
-		               random_text(rng, 8, 14) + "/" + std::to_string(i) + " " +
-		               random_text(rng, 5, 10) + ".mp3";
-		for (int f = 0; f < MI_NUM_CINFO; f++)
-			if (rng() % 8 != 0)
-				mi->cinfo[f] = random_text(rng, 5, 30);
-		mi->length = static_cast<int32_t>(rng() % 600);
-		mi->last_updated = 1700000000 + static_cast<int64_t>(rng() % 1000000);
-		playlist_file_append(*medialib.library, medialib_adopt(std::move(mi)), false);
-	}
 }
 
 double bare_read(const std::string &path)
@@ -117,9 +88,9 @@ int main()
 	std::string dir = mkdtemp(tmpl);
 	std::string db100 = dir + "/100k.db", db200 = dir + "/200k.db";
 
-	make_library(200000, 2);
+	bench_make_library(200000, 2);
 	medialib_db_save(db200);
-	make_library(100000, 1);
+	bench_make_library(100000, 1);
 	double save = best_of(5, [&] { medialib_db_save(db100); });
 
 	// A playlist of 10,000 entries of the library, in random order.

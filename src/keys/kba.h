@@ -17,9 +17,10 @@ void search(KbaArgs a);
 void search_find(KbaArgs a);
 // The row a search from row start finds among nrows rows (every other row
 // once, nearest first, wrapping at the ends), or -1. notice receives the
-// wrap notice when the search passed an end, else nullptr.
+// wrap notice when the search passed an end, else nullptr. ahead, when
+// given, is told the rows the search will test a little later.
 int search_next_row(int start, int nrows, bool forward, bool (*matches)(int row),
-                    const char *&notice);
+                    const char *&notice, void (*ahead)(int row, bool texts) = nullptr);
 
 // Windows.
 void kba_quit(KbaArgs a);

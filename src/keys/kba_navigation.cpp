@@ -96,6 +96,12 @@ bool playlist_row_matches(int row)
 	return mi_match(viewing_playlist->files[row]);
 }
 
+void playlist_row_ahead(int row, bool texts)
+{
+	if (viewing_playlist != nullptr && row < viewing_playlist->nfiles())
+		mi_prefetch(viewing_playlist->files[row], texts);
+}
+
 // Waits for the key after 'g'; -1 when a quit was asked meanwhile.
 int read_second_key()
 {
@@ -343,11 +349,21 @@ void search(KbaArgs a)
 }
 
 int search_next_row(int start, int nrows, bool forward, bool (*matches)(int row),
-                    const char *&notice)
+                    const char *&notice, void (*ahead)(int row, bool texts))
 {
+	// The rows fetched ahead: records this far, their texts half as far.
+	constexpr int AHEAD = 32;
+	auto wrapped = [&](int i) {
+		int idx = forward ? start + i : start - i;
+		return idx < 0 ? idx + nrows : idx >= nrows ? idx - nrows : idx;
+	};
 	notice = nullptr;
 	int i = 1;
 	do {
+		if (ahead != nullptr && i + AHEAD < nrows) {
+			ahead(wrapped(i + AHEAD), false);
+			ahead(wrapped(i + AHEAD / 2), true);
+		}
 		int idx = forward ? start + i : start - i;
 		if (idx < 0) {
 			idx = (idx % nrows + nrows) % nrows;
@@ -380,9 +396,10 @@ void search_find(KbaArgs a)
 	const swindow &w = *ui.active;
 	const char *notice = nullptr;
 	bool (*matches)(int) = &w == &ui.library ? library_row_matches : playlist_row_matches;
-	const int idx =
-	        w.nrows > 0 ? search_next_row(w.cursor_index(), w.nrows, forward, matches, notice)
-	                    : -1;
+	void (*ahead)(int, bool) = &w == &ui.library ? nullptr : playlist_row_ahead;
+	const int idx = w.nrows > 0 ? search_next_row(w.cursor_index(), w.nrows, forward, matches,
+	                                              notice, ahead)
+	                            : -1;
 	if (idx == -1) {
 		paint_error("Pattern not found: %s", mi_query_getraw().value_or("").c_str());
 		return;

@@ -21,9 +21,12 @@ bool contains_nocase(std::string_view hay, std::string_view needle)
 		return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 	};
 	const unsigned char first = lower(needle[0]);
+	// The candidates for the first byte without a branch on the case: for
+	// a letter, c | 0x20 is its lower case and no other byte gives it.
+	const unsigned char fold = first >= 'a' && first <= 'z' ? 0x20 : 0;
 	const size_t last = hay.size() - needle.size();
 	for (size_t i = 0; i <= last; i++) {
-		if (lower(hay[i]) != first)
+		if ((static_cast<unsigned char>(hay[i]) | fold) != first)
 			continue;
 		size_t j = 1;
 		while (j < needle.size() && lower(hay[i + j]) == lower(needle[j]))
@@ -100,4 +103,19 @@ bool mi_match_str(std::string_view text)
 		if (contains_nocase(text, query.tokens[i]) != query.match[i])
 			return false;
 	return true;
+}
+
+void mi_prefetch(const meta_info *mi, bool texts)
+{
+	if (!texts) {
+		const char *bytes = reinterpret_cast<const char *>(mi);
+		for (size_t at = 0; at < sizeof *mi; at += 64)
+			__builtin_prefetch(bytes + at);
+		return;
+	}
+	if (mi->filename)
+		__builtin_prefetch(mi->filename->data());
+	for (const auto &text : mi->cinfo)
+		if (text)
+			__builtin_prefetch(text->data());
 }

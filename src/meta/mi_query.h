@@ -35,3 +35,7 @@ bool mi_query_isset();
 bool mi_match(const meta_info *mi);
 // Whether a single text satisfies every token of the query.
 bool mi_match_str(std::string_view text);
+// Starts fetching a record's own bytes (texts false) or, once those are on
+// their way, the texts it holds, so that a walk over many records in an order
+// unrelated to where they lie in memory does not wait for each in turn.
+void mi_prefetch(const meta_info *mi, bool texts);

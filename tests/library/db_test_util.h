@@ -1,10 +1,17 @@
 // Helpers for tests that build database files and libraries in memory.
 #pragma once
 
+#include <sys/time.h>
+
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "library/db_file.h"
 #include "library/medialib.h"
@@ -41,4 +48,18 @@ inline std::string db_bytes(const std::vector<const meta_info *> &records)
 	std::string bytes(buf, size);
 	free(buf);
 	return bytes;
+}
+
+// The path with every link resolved; empty when it does not resolve.
+inline std::string resolved(const std::string &path)
+{
+	char buf[PATH_MAX];
+	return realpath(path.c_str(), buf) ? buf : "";
+}
+
+// Sets a file's access and modification times.
+inline void set_mtime(const std::string &path, time_t when)
+{
+	timeval tv[2] = { { when, 0 }, { when, 0 } };
+	ASSERT_EQ(utimes(path.c_str(), tv), 0) << path;
 }

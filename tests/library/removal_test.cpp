@@ -19,18 +19,6 @@
 namespace
 {
 
-std::string resolved(const std::string &path)
-{
-	char buf[PATH_MAX];
-	return realpath(path.c_str(), buf) ? buf : "";
-}
-
-void set_mtime(const std::string &path, time_t when)
-{
-	timeval tv[2] = { { when, 0 }, { when, 0 } };
-	ASSERT_EQ(utimes(path.c_str(), tv), 0) << path;
-}
-
 // "name title" of every record of a database file, in the file's order.
 std::vector<std::string> saved(const std::string &db)
 {

@@ -19,18 +19,6 @@
 namespace
 {
 
-std::string resolved(const std::string &path)
-{
-	char buf[PATH_MAX];
-	return realpath(path.c_str(), buf) ? buf : "";
-}
-
-void set_mtime(const std::string &path, time_t when)
-{
-	timeval tv[2] = { { when, 0 }, { when, 0 } };
-	ASSERT_EQ(utimes(path.c_str(), tv), 0) << path;
-}
-
 std::string scan_summary(int added, int updated, int removed, int unchanged, int no_info,
                          int errors, int dirs)
 {
