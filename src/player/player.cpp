@@ -1,27 +1,238 @@
 #include "player/player.h"
 
-// No player is running yet: nothing plays and nothing is known.
+#include <strings.h>
 
-player_state player_info;
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "base/error.h"
+#include "core/signals.h"
+#include "player/mplayer.h"
+#include "screen/message.h"
+#include "screen/ui.h"
+
+namespace
+{
+
+// Before player_init: nothing plays and nothing is known.
+constexpr PlayerBackend NO_BACKEND = {
+	-1,
+	"",
+	false,
+	nullptr,
+	[] {},
+	[] {},
+	nullptr,
+	[](const std::string &) {},
+	[] {},
+	[] {},
+	[](int) {},
+	[](float) {},
+	[] { return 0.0f; },
+	[] { return -1.0f; },
+	[] { return false; },
+	[] { return false; },
+	[](player_playnext_fn) {},
+	[](player_message_fn) {},
+	[](player_message_fn) {},
+	[](player_message_fn) {},
+	[] {},
+};
+
+const PlayerBackend &backend()
+{
+	return player_info.backend;
+}
+
+// a mod n in 0 .. n-1, for n > 0.
+int wrap(int64_t a, int n)
+{
+	return static_cast<int>((a % n + n) % n);
+}
+
+// Playback ends: the queue index goes back to its start.
+void stop_at_start()
+{
+	player_info.qidx = 0;
+	backend().stop();
+}
+
+} // namespace
+
+// clang-format off
+const PlayerBackend player_backends[] = {
+	{ 0, "mplayer", false, nullptr,
+	  mplayer_start, mplayer_finish, mplayer_sigchld, mplayer_play, mplayer_stop, mplayer_pause,
+	  mplayer_seek, mplayer_volume_step, mplayer_get_position, mplayer_get_volume,
+	  mplayer_is_playing, mplayer_is_paused, mplayer_set_callback_playnext,
+	  mplayer_set_callback_notice, mplayer_set_callback_error, mplayer_set_callback_fatal,
+	  mplayer_monitor },
+};
+// clang-format on
+const int player_nbackends = sizeof player_backends / sizeof player_backends[0];
+
+player_state player_info = { NO_BACKEND };
+
+void player_init(const std::string &name)
+{
+	player_info.mode = MODE_LINEAR;
+	player_info.queue = nullptr;
+	player_info.qidx = -1;
+	player_info.rseed = static_cast<int>(time(nullptr));
+	srand(static_cast<unsigned>(player_info.rseed));
+
+	const PlayerBackend *chosen = nullptr;
+	for (int i = 0; i < player_nbackends && chosen == nullptr; i++)
+		if (strcasecmp(player_backends[i].name, name.c_str()) == 0)
+			chosen = &player_backends[i];
+	if (chosen == nullptr) {
+		ui_destroy();
+		fatal("backend '%s' not supported", name.c_str());
+	}
+	player_info.backend = *chosen;
+	if (player_info.backend.dynamic) {
+		ui_destroy();
+		fatal("dynamically loaded backends not yet supported");
+	}
+
+	backend().set_callback_playnext(player_playnext);
+	backend().set_callback_notice(paint_message);
+	backend().set_callback_error(paint_error);
+	backend().set_callback_fatal(player_fatal);
+	backend().start();
+}
+
+void player_destroy()
+{
+	backend().finish();
+}
+
+void player_set_queue(playlist *p, int qidx)
+{
+	player_info.queue = p;
+	player_info.qidx = qidx;
+}
+
+void player_play()
+{
+	const playlist *q = player_info.queue;
+	const int qidx = player_info.qidx;
+	if (q == nullptr)
+		fatal("player_play: bad queue/qidx");
+	if (qidx < 0 || qidx >= q->nfiles())
+		fatal("player_play: qidx %i out-of-range", qidx);
+	backend().play(q->files[static_cast<size_t>(qidx)]->filename.value_or(""));
+}
+
+void player_stop()
+{
+	backend().stop();
+}
+
+void player_pause()
+{
+	if (backend().is_playing())
+		backend().pause();
+}
+
+void player_seek(int seconds)
+{
+	if (backend().is_playing())
+		backend().seek(seconds);
+}
+
+void player_volume_step(float step)
+{
+	if (backend().is_playing())
+		backend().volume_step(step);
+}
+
+// The queue may have shrunk under the playing file (entries cut from the
+// playing playlist), even to nothing: linear mode then stops where the
+// index would leave the queue, and loop and random stop on an empty queue.
+void player_skip_song(int n)
+{
+	if (!backend().is_playing())
+		return;
+	const int nfiles = player_info.queue != nullptr ? player_info.queue->nfiles() : 0;
+	const int64_t target = static_cast<int64_t>(player_info.qidx) + n;
+
+	switch (player_info.mode) {
+	case MODE_LINEAR:
+		if (target < 0 || target >= nfiles) {
+			stop_at_start();
+			return;
+		}
+		player_info.qidx = static_cast<int>(target);
+		break;
+	case MODE_LOOP:
+		if (nfiles == 0) {
+			stop_at_start();
+			return;
+		}
+		player_info.qidx = wrap(target, nfiles);
+		break;
+	case MODE_RANDOM:
+		if (nfiles == 0) {
+			stop_at_start();
+			return;
+		}
+		player_info.qidx = rand() % nfiles;
+		break;
+	default:
+		return;
+	}
+	player_play();
+}
+
+void player_playnext()
+{
+	player_skip_song(1);
+}
+
+void player_fatal(const char *fmt, ...)
+{
+	ui_destroy();
+	fprintf(stderr, "The player-backend '%s' has experienced a fatal error:\n", backend().name);
+	va_list ap;
+	va_start(ap, fmt);
+	vfprintf(stderr, fmt, ap);
+	va_end(ap);
+	fflush(stderr);
+	sig_quit = 1;
+	exit(1);
+}
 
 bool player_is_playing()
 {
-	return false;
+	return backend().is_playing();
 }
 
 bool player_is_paused()
 {
-	return false;
+	return backend().is_paused();
 }
 
 float player_get_position()
 {
-	return 0;
+	return backend().get_position();
 }
 
 float player_get_volume()
 {
-	return -1;
+	return backend().get_volume();
 }
 
-void player_monitor() {}
+void player_monitor()
+{
+	backend().monitor();
+}
+
+void player_sigchld()
+{
+	if (backend().sigchld != nullptr)
+		backend().sigchld();
+}

@@ -1,20 +1,81 @@
-// The player front: the queue, the play mode and what the screen asks of
-// the player.
+// The player front: the queue, the play mode and the table of backends
+// through which files are played.
 #pragma once
+
+#include <string>
 
 #include "playlist/playlist.h"
 
 enum { MODE_LINEAR = 0, MODE_LOOP = 1, MODE_RANDOM = 2 };
 
+// A file has ended.
+using player_playnext_fn = void (*)();
+// A printf-style report; the fatal one does not return.
+using player_message_fn = void (*)(const char *fmt, ...);
+
+// One backend: what it is and its 17 operations, in slot order.
+struct PlayerBackend {
+	int type;           // 0 for the built-in mplayer backend
+	const char *name;   // chosen by this name, in any case
+	bool dynamic;       // would be loaded from a module (none is)
+	const char *module; // that module's path; null for built-in backends
+
+	void (*start)();
+	void (*finish)();
+	void (*sigchld)(); // optional: null when the backend has no child
+	void (*play)(const std::string &file);
+	void (*stop)();
+	void (*pause)();
+	void (*seek)(int seconds);
+	void (*volume_step)(float step);
+	float (*get_position)();
+	float (*get_volume)(); // 0 to 100, or -1 while not known
+	bool (*is_playing)();  // a file is loaded, playing or paused
+	bool (*is_paused)();
+	void (*set_callback_playnext)(player_playnext_fn f);
+	void (*set_callback_notice)(player_message_fn f);
+	void (*set_callback_error)(player_message_fn f);
+	void (*set_callback_fatal)(player_message_fn f);
+	void (*monitor)();
+};
+
+// The built-in backends.
+extern const PlayerBackend player_backends[];
+extern const int player_nbackends;
+
 struct player_state {
+	PlayerBackend backend; // a copy of the chosen entry; plays nothing before player_init
 	int mode = MODE_LINEAR;
-	playlist *queue = nullptr; // the playlist being played
+	playlist *queue = nullptr; // the playlist being played; not owned
 	int qidx = -1;             // index in queue of the playing file
+	int rseed = 0;             // the seed of the random order
 };
 
 extern player_state player_info;
 
-// Whether a file is loaded and playing or paused.
+// Chooses the backend of that name and starts it; an unknown name ends the
+// program.
+void player_init(const std::string &name);
+// Shuts the backend down; harmless when called again.
+void player_destroy();
+void player_set_queue(playlist *p, int qidx);
+// Plays the file at qidx of the queue; a bad queue or index ends the program.
+void player_play();
+void player_stop();
+// These act only while a file plays.
+void player_pause();
+void player_seek(int seconds);
+void player_volume_step(float step);
+// Moves n files through the queue by the play mode (back when n < 0) and
+// plays the file there.
+void player_skip_song(int n);
+// The next file by the play mode: what follows the end of a file.
+void player_playnext();
+// A fatal error of the backend: ends curses, says so on standard error and
+// exits with status 1.
+[[noreturn]] void player_fatal(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// What the screen and the main loop ask of the backend.
 bool player_is_playing();
 bool player_is_paused();
 // The position in the playing file, in seconds.
@@ -23,3 +84,5 @@ float player_get_position();
 float player_get_volume();
 // Reads what the player said and asks for the position again.
 void player_monitor();
+// A child-process signal has arrived: the backend restarts a dead player.
+void player_sigchld();

@@ -196,3 +196,19 @@ void ui_ungetkey(int key)
 {
 	ungetch(key);
 }
+
+void ui_suspend()
+{
+	def_prog_mode();
+	endwin();
+}
+
+void ui_raw()
+{
+	raw();
+}
+
+void ui_resume()
+{
+	reset_prog_mode();
+}

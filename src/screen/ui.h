@@ -43,3 +43,11 @@ int ui_getkey();
 int ui_poll_key();
 // Puts a key back, to be read next.
 void ui_ungetkey(int key);
+
+// Leaves the screen for a shell command: the terminal's modes are saved and
+// it shows its normal screen.
+void ui_suspend();
+// Raw mode while the screen is away, so that one key can be read.
+void ui_raw();
+// Back to the screen with the saved modes; the caller repaints.
+void ui_resume();

@@ -258,6 +258,10 @@ temp_dir::~temp_dir()
 
 korvane_home::korvane_home(bool init)
 {
+	// The player started by the interactive program never makes a sound
+	// and needs no display.
+	mkdir((*this / ".mplayer").c_str(), 0700);
+	write_file(*this / ".mplayer/config", "ao=null\nvo=null\n");
 	if (init) {
 		run_result r = run({ "-e", "init" });
 		if (r.status != 0)

@@ -1,0 +1,116 @@
+// What the player tests share: a HOME whose library holds a few short
+// tones, the fake player put first on PATH with its record and script, and
+// waits on processes and files with a deadline.
+#pragma once
+
+#include <signal.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "harness/harness.h"
+#include "harness/media.h"
+#include "harness/tmux_screen.h"
+
+// Waits until done() holds, for at most the screen's deadline; fails the
+// test with what otherwise.
+inline void wait_for(const std::function<bool()> &done, const std::string &what)
+{
+	const auto deadline = tmux_screen::clock::now() + tmux_screen::WAIT;
+	while (!done()) {
+		if (tmux_screen::clock::now() >= deadline) {
+			ADD_FAILURE() << "timed out waiting for " << what;
+			throw std::runtime_error("timed out waiting for " + what);
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+	}
+}
+
+// Whether the process has ended (gone, or a zombie that nobody reaped yet).
+inline bool process_gone(pid_t pid)
+{
+	if (kill(pid, 0) == -1 && errno == ESRCH)
+		return true;
+	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+	std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+	size_t paren = all.rfind(')');
+	return paren == std::string::npos || all.compare(paren + 2, 1, "Z") == 0;
+}
+
+inline void wait_until_gone(pid_t pid)
+{
+	wait_for([pid] { return process_gone(pid); }, "process " + std::to_string(pid) + " to end");
+}
+
+// Adds every file below dir to home's database.
+inline void add_to_library(const korvane_home &home, const std::string &dir)
+{
+	run_result r = home.run({ "-e", "add", dir });
+	if (r.status != 0)
+		throw std::runtime_error("korvane -e add failed: " + r.err);
+}
+
+// The fake player of tests/fakeplayer, first on PATH, with its files in a
+// directory of its own.
+struct fake_player {
+	temp_dir dir;
+	std::string log() const { return read_file(dir / "log"); }
+	void script(const std::vector<std::string> &lines) const
+	{
+		std::string text;
+		for (const std::string &l : lines)
+			text += l + "\n";
+		write_file(dir / "script", text);
+	}
+	// The pids of the players started so far, in order.
+	std::vector<pid_t> pids() const
+	{
+		std::vector<pid_t> out;
+		for (const std::string &line : lines_of(read_file(dir / "pids")))
+			out.push_back(std::stoi(line));
+		return out;
+	}
+	// Waits until n players have been started; the last one's pid.
+	pid_t wait_for_player(size_t n) const
+	{
+		wait_for([&] { return pids().size() >= n; },
+		         std::to_string(n) + " player(s) to start");
+		return pids().at(n - 1);
+	}
+	// The commands written to the players, one write each without the
+	// line ends around it, leaving out the position queries of the timer.
+	std::vector<std::string> commands() const
+	{
+		std::vector<std::string> out;
+		const std::string text = log();
+		size_t at = 0;
+		while (at < text.size()) {
+			size_t end = text.find("\n\n", at + 1);
+			end = end == std::string::npos ? text.size() : end + 1;
+			std::string one = text.substr(at, end - at);
+			at = end;
+			if (one.size() >= 2 && one.front() == '\n' && one.back() == '\n')
+				one = one.substr(1, one.size() - 2);
+			if (one != "get_property time_pos")
+				out.push_back(one);
+		}
+		return out;
+	}
+	tmux_screen::environment env() const
+	{
+		const char *path = getenv("PATH");
+		return { { "PATH",
+			   std::string(FAKEPLAYER_DIR) + ":" + (path ? path : "/usr/bin:/bin") },
+			 { "FAKEPLAYER_LOG", dir / "log" },
+			 { "FAKEPLAYER_PIDS", dir / "pids" },
+			 { "FAKEPLAYER_SCRIPT", dir / "script" } };
+	}
+};
