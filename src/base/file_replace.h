@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <string>
 
+// What the temporary file's name adds to the target's base name: a '.'
+// before it and ".XXXXXX" after it.
+constexpr size_t FILE_REPLACE_NAME_EXTRA = 8;
+
 class file_replacer
 {
 public:

@@ -69,9 +69,18 @@ playlist_ptr playlist_filter(const playlist &p, bool match)
 	if (!mi_query_isset())
 		return nullptr;
 
+	// The records lie all over memory: each is fetched a little ahead of
+	// its test, its texts once its own bytes are on their way.
+	constexpr int AHEAD = 32;
 	auto result = playlist_new();
-	for (meta_info *mi : p.files)
-		if (mi_match(mi) == match)
-			result->files.push_back(mi);
+	const int n = p.nfiles();
+	for (int i = 0; i < n; i++) {
+		if (i + AHEAD < n) {
+			mi_prefetch(p.files[i + AHEAD], false);
+			mi_prefetch(p.files[i + AHEAD / 2], true);
+		}
+		if (mi_match(p.files[i]) == match)
+			result->files.push_back(p.files[i]);
+	}
 	return result;
 }

@@ -1,0 +1,252 @@
+// The commands on the set of playlists and the program: new, playlist, q,
+// reload and w.
+
+#include <climits>
+#include <optional>
+
+#include "base/file_replace.h"
+#include "commands/cmd.h"
+#include "core/config.h"
+#include "core/signals.h"
+#include "keys/ybuffer.h"
+#include "library/medialib.h"
+#include "player/player.h"
+#include "playlist/playlist_file.h"
+#include "screen/message.h"
+#include "screen/paint.h"
+#include "screen/ui.h"
+
+namespace
+{
+
+constexpr const char PLAYLIST_EXT[] = ".playlist";
+
+// Whether name can be a file in the playlists directory, where the next
+// start finds it; shows why not.
+bool check_playlist_name(const std::string &name)
+{
+	if (name.empty()) {
+		paint_error("a playlist name may not be empty");
+		return false;
+	}
+	if (name.find('/') != std::string::npos) {
+		paint_error("playlist name \"%s\" may not hold \"/\"", name.c_str());
+		return false;
+	}
+	// The file and the temporary file it is saved through must both be
+	// names the system takes.
+	if (name.size() > NAME_MAX - (sizeof PLAYLIST_EXT - 1) - FILE_REPLACE_NAME_EXTRA) {
+		paint_error("playlist name \"%s\" is too long", name.c_str());
+		return false;
+	}
+	return true;
+}
+
+std::string playlist_file_of(const std::string &name)
+{
+	return medialib.playlist_dir + "/" + name + PLAYLIST_EXT;
+}
+
+// Moves everything that shows or plays old over to its replacement, which
+// also takes its history when it is a copy of the viewed playlist.
+void replace_playlist(playlist *old, playlist *copy)
+{
+	if (viewing_playlist == old) {
+		copy->history = std::move(old->history);
+		copy->hist_present = old->hist_present;
+		viewing_playlist = copy;
+	}
+	if (playing_playlist == old)
+		playing_playlist = copy;
+	if (player_info.queue == old)
+		player_info.queue = copy;
+}
+
+int reload_db()
+{
+	const std::string db = medialib.db_file, dir = medialib.playlist_dir;
+	player_stop();
+	// The yank buffer points to the records about to be released.
+	ybuffer_clear();
+	medialib_destroy();
+	medialib_load(db, dir);
+
+	playing_playlist = nullptr;
+	player_info.queue = nullptr;
+	player_info.qidx = -1;
+	cmd_show_playlist(medialib.library);
+	ui.library.voffset = 0;
+	ui.library.nrows = medialib.nplaylists();
+	ui.library.crow = 0;
+	// The load may have warned on the terminal behind the screen's back.
+	ui_clear();
+	paint_all();
+	return 0;
+}
+
+} // namespace
+
+int cmd_new(const std::vector<std::string> &argv)
+{
+	if (argv.size() > 2) {
+		paint_error("usage: new [name]");
+		return 1;
+	}
+	std::string name = "untitled";
+	std::optional<std::string> filename;
+	if (argv.size() == 2) {
+		name = argv[1];
+		if (!check_playlist_name(name))
+			return 3;
+		for (const playlist_ptr &p : medialib.playlists) {
+			if (p->name == name) {
+				paint_error("playlist \"%s\" already exists.", name.c_str());
+				return 2;
+			}
+		}
+		filename = playlist_file_of(name);
+	}
+
+	playlist_ptr p = playlist_new();
+	p->needs_saving = true;
+	p->filename = filename;
+	p->name = name;
+	const playlist &added = *p;
+	medialib_playlist_add(std::move(p));
+	ui.library.nrows += 1;
+	if (added.filename)
+		playlist_save(added);
+
+	paint_library();
+	paint_message("playlist \"%s\" added", name.c_str());
+	return 0;
+}
+
+int cmd_playlist(const std::vector<std::string> &argv)
+{
+	if (argv.size() != 2) {
+		paint_error("usage: playlist <list-name>");
+		return 1;
+	}
+	const std::string &prefix = argv[1];
+	playlist *found = nullptr;
+	for (const playlist_ptr &p : medialib.playlists) {
+		if (p->name.value_or("").compare(0, prefix.size(), prefix) != 0)
+			continue;
+		if (found != nullptr) {
+			paint_error("no unique match for: %s", prefix.c_str());
+			return 0;
+		}
+		found = p.get();
+	}
+	if (found == nullptr) {
+		paint_error("no match for: %s", prefix.c_str());
+		return 0;
+	}
+
+	cmd_show_playlist(found);
+	ui.active = &ui.playlist;
+	paint_all();
+	paint_message("jumped to playlist: %s", found->name.value_or("").c_str());
+	return 0;
+}
+
+int cmd_quit(const std::vector<std::string> &argv)
+{
+	if (argv.size() != 1) {
+		paint_error("usage: q[!]");
+		return 1;
+	}
+	if (argv[0] != "q!") {
+		for (const playlist_ptr &p : medialib.playlists) {
+			if (p->needs_saving) {
+				paint_error(
+				        "there are playlists with unsaved changes.  use \"q!\" to "
+				        "force.");
+				return 2;
+			}
+		}
+	}
+	sig_quit = 1;
+	return 0;
+}
+
+int cmd_reload(const std::vector<std::string> &argv)
+{
+	const char *usage = "usage: %s [ db | conf ]";
+	if (argv.size() != 2) {
+		paint_error(usage, argv[0].c_str());
+		return 1;
+	}
+	if (cmd_keyword(argv[1], "db"))
+		return reload_db();
+	if (cmd_keyword(argv[1], "conf")) {
+		// The file would run itself again without end.
+		if (config_is_loading()) {
+			paint_error("%s: the configuration file is already being read",
+			            argv[0].c_str());
+			return 4;
+		}
+		return load_config(config_errors::report) == 0 ? 0 : 3;
+	}
+	paint_error(usage, argv[0].c_str());
+	return 2;
+}
+
+int cmd_write(const std::vector<std::string> &argv)
+{
+	if (argv.size() > 2) {
+		paint_error("usage: w[!] [name]");
+		return 1;
+	}
+	const bool forced = argv[0] == "w!";
+	playlist *viewed = viewing_playlist;
+
+	if (argv.size() == 1) {
+		if (viewed == medialib.library || viewed == medialib.filter_results) {
+			paint_error(
+			        "use \"w name\" when saving psuedo-playlists like library/filter");
+			return 2;
+		}
+		if (!viewed->filename) {
+			paint_error("use \"w name\" for new playlists");
+			return 3;
+		}
+		playlist_save(*viewed);
+		viewed->needs_saving = false;
+		paint_library();
+		paint_message("\"%s\" %d songs written", viewed->filename->c_str(),
+		              viewed->nfiles());
+		return 0;
+	}
+
+	const std::string &name = argv[1];
+	if (!check_playlist_name(name))
+		return 5;
+	const std::string file = playlist_file_of(name);
+	int found = -1;
+	for (int i = 0; i < medialib.nplaylists(); i++)
+		if (medialib.playlists[i]->filename == file)
+			found = i;
+	if (found >= 0 && !forced) {
+		paint_error("playlist with that name exists (use \"w!\" to overwrite)");
+		return 4;
+	}
+
+	playlist_ptr copy = playlist_dup(*viewed, file, name);
+	playlist &saved = *copy;
+	if (found >= 0) {
+		replace_playlist(medialib.playlists[found].get(), &saved);
+		medialib_playlist_remove(found);
+	} else {
+		ui.library.nrows += 1;
+	}
+	playlist_save(saved);
+	medialib_playlist_add(std::move(copy));
+	saved.needs_saving = false;
+	viewing_playlist->needs_saving = false;
+
+	paint_library();
+	paint_message("\"%s\" %d songs written", file.c_str(), viewing_playlist->nfiles());
+	return 0;
+}
