@@ -1,0 +1,316 @@
+// Editing playlists the vi way: visual selections, cut, yank, paste, undo
+// and redo, and deleting a whole playlist from the library window.
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/error.h"
+#include "core/mainloop.h"
+#include "core/signals.h"
+#include "keys/kba.h"
+#include "keys/keybindings.h"
+#include "keys/ybuffer.h"
+#include "library/medialib.h"
+#include "player/player.h"
+#include "screen/message.h"
+#include "screen/paint.h"
+#include "screen/ui.h"
+
+namespace
+{
+
+// The content indexes [start, end) an edit works on.
+struct edit_range {
+	int start;
+	int end;
+};
+
+// The range of a cut or a yank: the visual selection, which ends visual
+// mode, or what the key after the action asks for: its own key again for
+// count files from the cursor, 'G' for all files from the cursor on. Any
+// other key is put back to be handled next and gives no range; so do a NUL
+// key and a quit.
+std::optional<edit_range> take_range(int own_key)
+{
+	const swindow &w = *ui.active;
+	const int c = w.cursor_index();
+	if (visual_start != -1) {
+		const edit_range r{ std::min(visual_start, c), std::max(visual_start, c) + 1 };
+		// The highlight goes, even when the action is then refused.
+		visual_start = -1;
+		paint_playlist();
+		return r;
+	}
+
+	const int n = numprefix_take();
+	const int key = kba_wait_key();
+	if (key == own_key)
+		return edit_range{ c,
+			           static_cast<int>(std::min<int64_t>(int64_t{ c } + n, INT_MAX)) };
+	if (key == 'G')
+		return edit_range{ c, w.nrows };
+	if (key > 0)
+		ui_ungetkey(key);
+	return std::nullopt;
+}
+
+// After a list shrank, keeps the cursor off the rows past its end; with the
+// view scrolled beyond the new end the cursor row goes above the window,
+// where the navigation keys bring it back.
+void clamp_cursor(swindow &w)
+{
+	if (w.crow + w.voffset >= w.nrows)
+		w.crow = w.nrows - w.voffset - 1;
+}
+
+// Shows the library in the playlist window from its first row.
+void show_library()
+{
+	viewing_playlist = medialib.library;
+	visual_start = -1;
+	ui.playlist.nrows = medialib.library->nfiles();
+	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
+	paint_playlist();
+}
+
+// Deletes registry entry i and its file once the user said yes.
+void delete_playlist(int i)
+{
+	playlist *p = medialib.playlists[static_cast<size_t>(i)].get();
+	if (p == medialib.library || p == medialib.filter_results) {
+		paint_error("cannot delete pseudo-playlists like LIBRARY or FILTER");
+		return;
+	}
+
+	const std::string name = p->name.value_or("");
+	const std::string question = "Are you sure you want to delete '" + name + "'?";
+	int answer = -1;
+	if (user_get_yesno(question.c_str(), answer) != 0) {
+		paint_message("delete of '%s' cancelled", name.c_str());
+		return;
+	}
+	if (answer != 1) {
+		paint_message("playlist '%s' not deleted", name.c_str());
+		return;
+	}
+
+	// Nothing may play from, or show, the playlist once it is released.
+	if (p == playing_playlist || p == player_info.queue) {
+		player_stop();
+		playing_playlist = nullptr;
+		player_info.queue = nullptr;
+		player_info.qidx = -1;
+	}
+	if (p == viewing_playlist)
+		show_library();
+
+	ui.library.nrows--;
+	clamp_cursor(ui.library);
+	medialib_playlist_remove(i);
+	paint_library();
+}
+
+// Cuts the files of the range from the viewed playlist into the yank buffer.
+void cut_files(const edit_range &r)
+{
+	playlist &v = *viewing_playlist;
+	if (&v == medialib.library) {
+		paint_error("cannot delete from library");
+		return;
+	}
+
+	swindow &w = ui.playlist;
+	const int end = std::min({ r.end, w.nrows, v.nfiles() });
+	const int n = end - r.start;
+	ybuffer_clear();
+	ybuffer_add_files(v.files.data() + r.start, n);
+	playlist_remove_file(v, r.start, n, true);
+	v.needs_saving = true;
+
+	w.nrows = v.nfiles();
+	clamp_cursor(w);
+	paint_playlist();
+	paint_library();
+	paint_message("%d fewer files.", n);
+}
+
+// The number of entries the playlist window can edit.
+int playlist_rows()
+{
+	return viewing_playlist == nullptr
+	               ? 0
+	               : std::min(ui.playlist.nrows, viewing_playlist->nfiles());
+}
+
+// Undoes or redoes the latest change of the viewed playlist.
+void step_history(bool undo)
+{
+	if (ui.active == &ui.library) {
+		paint_message(undo ? "Cannot undo in library window."
+		                   : "Cannot redo in library window.");
+		return;
+	}
+	if (viewing_playlist == nullptr)
+		return;
+
+	playlist &v = *viewing_playlist;
+	const int result = undo ? playlist_undo(v) : playlist_redo(v);
+	if (result == 0)
+		paint_message(undo ? "Undo successfull." : "Redo successfull.");
+	else
+		paint_message(undo ? "Nothing to undo." : "Nothing to redo.");
+
+	ui.playlist.nrows = v.nfiles();
+	clamp_cursor(ui.playlist);
+	paint_playlist();
+}
+
+} // namespace
+
+int kba_wait_key()
+{
+	for (;;) {
+		if (!ui_is_up())
+			return -1;
+		const int key = ui_getkey();
+		if (key != -1)
+			return key;
+		if (sig_quit)
+			return -1;
+		process_signals();
+	}
+}
+
+void kba_visual(KbaArgs)
+{
+	if (ui.active == &ui.library) {
+		paint_message("No visual mode in library window.  Sorry.");
+		return;
+	}
+	visual_start = visual_start == -1 ? ui.playlist.cursor_index() : -1;
+	paint_playlist();
+}
+
+void kba_cut(KbaArgs)
+{
+	const std::optional<edit_range> r = take_range('d');
+	if (!r)
+		return;
+
+	const swindow &w = *ui.active;
+	const bool library_window = &w == &ui.library;
+	const int rows =
+	        library_window ? std::min(w.nrows, medialib.nplaylists()) : playlist_rows();
+	if (r->start < 0 || r->start >= rows) {
+		paint_message("nothing to delete here!");
+		return;
+	}
+
+	if (!library_window) {
+		cut_files(*r);
+		return;
+	}
+	if (r->end != r->start + 1) {
+		paint_error("cannot delete multiple playlists");
+		return;
+	}
+	delete_playlist(r->start);
+}
+
+void kba_yank(KbaArgs)
+{
+	if (ui.active == &ui.library) {
+		paint_error("cannot yank in library window");
+		return;
+	}
+	if (viewing_playlist == nullptr || viewing_playlist->nfiles() == 0) {
+		paint_error("nothing to yank!");
+		return;
+	}
+
+	const std::optional<edit_range> r = take_range('y');
+	if (!r)
+		return;
+	const int start = std::max(r->start, 0);
+	const int n = std::max(std::min(r->end, playlist_rows()) - start, 0);
+	ybuffer_clear();
+	if (n > 0)
+		ybuffer_add_files(viewing_playlist->files.data() + start, n);
+
+	paint_playlist();
+	paint_message("Yanked %d files.", n);
+}
+
+void paste(KbaArgs a)
+{
+	if (ybuffer.nfiles() == 0) {
+		paint_error("nothing to paste");
+		return;
+	}
+
+	const bool library_window = ui.active == &ui.library;
+	const int c = ui.active->cursor_index();
+	playlist *t;
+	int64_t pos;
+	if (!library_window) {
+		t = viewing_playlist;
+		if (t == nullptr)
+			return;
+		switch (a.placement) {
+		case AFTER:
+			pos = c >= t->nfiles() ? t->nfiles() : int64_t{ c } + 1;
+			break;
+		case BEFORE:
+			pos = c;
+			break;
+		default:
+			fatal("paste: invalid placement [else]");
+		}
+	} else {
+		if (c < 0 || c >= medialib.nplaylists())
+			return;
+		t = medialib.playlists[static_cast<size_t>(c)].get();
+		switch (a.placement) {
+		case BEFORE:
+			pos = 0;
+			break;
+		case AFTER:
+			pos = t->nfiles();
+			break;
+		default:
+			fatal("paste: invalid placement [if]");
+		}
+	}
+
+	if (t == medialib.library) {
+		paint_error("Cannot alter %s psuedo-playlist",
+		            medialib.library->name.value_or("").c_str());
+		return;
+	}
+
+	pos = std::clamp<int64_t>(pos, 0, t->nfiles());
+	playlist_file_add(*t, ybuffer.files.data(), static_cast<int>(pos), ybuffer.nfiles(), true);
+	if (t == viewing_playlist)
+		ui.playlist.nrows = t->nfiles();
+	t->needs_saving = true;
+
+	paint_library();
+	paint_playlist();
+	if (library_window)
+		paint_message("Pasted %d files to '%s'", ybuffer.nfiles(),
+		              t->name.value_or("").c_str());
+	else
+		paint_message("Pasted %d files.", ybuffer.nfiles());
+}
+
+void kba_undo(KbaArgs)
+{
+	step_history(true);
+}
+
+void kba_redo(KbaArgs)
+{
+	step_history(false);
+}
