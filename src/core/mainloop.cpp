@@ -79,6 +79,7 @@ void process_signals()
 	}
 	if (sig_child) {
 		sig_child = 0;
+		player_sigchld();
 	}
 }
 
@@ -103,6 +104,12 @@ void main_loop(int sock_fd)
 		if (n == -1) {
 			if (errno != 0 && errno != EINTR)
 				break;
+			// The socket went unseen: a key read ahead waits for the
+			// next turn, so that a datagram that came with it still
+			// runs first.
+			if (key != -1)
+				ui_ungetkey(key);
+			key = -1;
 			FD_ZERO(&fds);
 		}
 		if (sock_fd > 0 && FD_ISSET(sock_fd, &fds))

@@ -9,10 +9,13 @@
 
 #include "base/error.h"
 #include "base/globals.h"
+#include "core/config.h"
 #include "core/mainloop.h"
 #include "core/signals.h"
 #include "ecmd/ecmd.h"
 #include "keys/keybindings.h"
+#include "keys/toggle.h"
+#include "keys/ybuffer.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
@@ -25,7 +28,8 @@
 namespace
 {
 
-// The listening remote-control socket; empty when another instance has it.
+// The listening remote-control socket; empty when another instance has it
+// or another user's file holds its path.
 unique_fd sock_fd;
 
 // Runs the e-command named at argv[optind - 1] with the words from there on.
@@ -95,8 +99,18 @@ int korvane_main(int argc, char *argv[])
 	if (sock_send(SOCK_PROBE) == 0) {
 		printf("Korvane appears to be running already. Won't open socket.");
 		fflush(stdout);
-	} else if (!(sock_fd = sock_listen())) {
-		fatal("failed to open socket.");
+	} else {
+		switch (sock_listen(sock_fd)) {
+		case SOCK_LISTENING:
+			break;
+		case SOCK_FOREIGN:
+			// Another user's file at the path must neither hear our
+			// commands nor keep us from starting.
+			warn_msg("%s belongs to another user; remote control is off", SOCK_PATH);
+			break;
+		case SOCK_FAILED:
+			fatal("failed to open socket.");
+		}
 	}
 
 	signal(SIGPIPE, SIG_IGN);
@@ -107,6 +121,8 @@ int korvane_main(int argc, char *argv[])
 	mi_query_init();
 	mi_sort_init();
 	mi_display_init();
+	ybuffer_init();
+	toggleset_init();
 
 	medialib_load(db_file, playlist_dir);
 	if (medialib.library->nfiles() == 0) {
@@ -128,14 +144,21 @@ int korvane_main(int argc, char *argv[])
 	ui.library.nrows = medialib.nplaylists();
 	playing_playlist = nullptr;
 
+	load_config();
+
+	player_init(player_backend);
 	player_info.mode = MODE_LOOP;
+	atexit(player_destroy);
 
 	paint_all();
 	if (!sig_quit)
 		main_loop(sock_fd.get());
 
 	ui_destroy();
+	player_destroy();
 	medialib_destroy();
 	mi_query_clear();
+	ybuffer_free();
+	toggleset_free();
 	return 0;
 }

@@ -1,10 +1,12 @@
 // The handlers of the key-binding actions, by family.
 #pragma once
 
-#include "keys/kb_args.h"
+#include <sys/types.h>
 
-// The handler of the actions whose work is not there yet: does nothing.
-void kba_none(KbaArgs a);
+#include <cstdint>
+#include <string>
+
+#include "keys/kb_args.h"
 
 // Navigation: rows, pages, columns, jumps and searches.
 void kba_scroll_row(KbaArgs a);
@@ -29,3 +31,37 @@ void kba_switch_window(KbaArgs a);
 void kba_show_file_info(KbaArgs a);
 void kba_play(KbaArgs a);
 
+// The ':' command line.
+void kba_command_mode(KbaArgs a);
+
+// The player: pause, stop, next and previous file, volume and seeking.
+void kba_pause(KbaArgs a);
+void kba_stop(KbaArgs a);
+void kba_play_next(KbaArgs a);
+void kba_play_prev(KbaArgs a);
+void kba_volume(KbaArgs a);
+void seek_playback(KbaArgs a);
+
+// The '!' command line.
+void kba_shell(KbaArgs a);
+// Runs a shell command line outside the screen and waits for a key before
+// coming back; a key other than ENTER is then handled as a key of its own.
+void shell_exec(const std::string &line);
+
+// Editing: visual mode, cut, yank, paste, undo and redo.
+void kba_visual(KbaArgs a);
+void kba_cut(KbaArgs a);
+void kba_yank(KbaArgs a);
+void paste(KbaArgs a);
+void kba_undo(KbaArgs a);
+void kba_redo(KbaArgs a);
+// Waits for the key an action reads after its own, keeping the screen and
+// the player live; -1 when a quit was asked meanwhile or the screen is not
+// up.
+int kba_wait_key();
+
+// Toggle lists: run the next or previous command of a register's ring.
+void kba_toggle(KbaArgs a);
+// The index n steps forward or back from index in a ring of size commands
+// (size > 0, n > 0).
+ssize_t toggle_step(ssize_t index, ssize_t size, int64_t n, bool forward);

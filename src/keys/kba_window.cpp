@@ -1,8 +1,9 @@
 // Actions on the program and its windows: quit, redraw, switching windows,
-// a file's information page and opening a playlist.
+// a file's information page, opening a playlist and playing a file.
 #include "core/signals.h"
 #include "keys/kba.h"
 #include "library/medialib.h"
+#include "player/player.h"
 #include "screen/message.h"
 #include "screen/paint.h"
 #include "screen/ui.h"
@@ -87,6 +88,7 @@ void kba_play(KbaArgs)
 		paint_message("no file here");
 		return;
 	}
-	// Playing the file under the cursor belongs to the player, which is not
-	// connected yet.
+	player_set_queue(viewing_playlist, ui.playlist.cursor_index());
+	playing_playlist = viewing_playlist;
+	player_play();
 }

@@ -61,34 +61,34 @@ const KbaHandlerRow kb_handlers[KBA_NUM_ACTIONS] = {
 	{ search_backward,       search,             true,  { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ find_next_forward,     search_find,        true,  { SAME,     NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ find_next_backward,    search_find,        true,  { OPPOSITE, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ visual,                kba_none,           true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ cut,                   kba_none,           true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ yank,                  kba_none,           true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ paste_after,           kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, AFTER,    0 } },
-	{ paste_before,          kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, BEFORE,   0 } },
-	{ undo,                  kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ redo,                  kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ visual,                kba_visual,         true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ cut,                   kba_cut,            true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ yank,                  kba_yank,           true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ paste_after,           paste,              false, { NO_DIR,   NO_SCALE, NO_AMOUNT, AFTER,    0 } },
+	{ paste_before,          paste,              false, { NO_DIR,   NO_SCALE, NO_AMOUNT, BEFORE,   0 } },
+	{ undo,                  kba_undo,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ redo,                  kba_redo,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ go,                    kba_go,             true,  { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ quit,                  kba_quit,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ redraw,                kba_redraw,         false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ command_mode,          kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ shell,                 kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ command_mode,          kba_command_mode,   false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ shell,                 kba_shell,          false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ switch_window,         kba_switch_window,  false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ show_file_info,        kba_show_file_info, false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ load_playlist,         kba_play,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ media_play,            kba_play,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ media_pause,           kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ media_stop,            kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ media_next,            kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ media_prev,            kba_none,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ volume_increase,       kba_none,           false, { FORWARD,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ volume_decrease,       kba_none,           false, { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ seek_forward_seconds,  kba_none,           false, { FORWARD,  SECONDS,  NO_AMOUNT, NO_PLACE, 10 } },
-	{ seek_backward_seconds, kba_none,           false, { BACKWARD, SECONDS,  NO_AMOUNT, NO_PLACE, 10 } },
-	{ seek_forward_minutes,  kba_none,           false, { FORWARD,  MINUTES,  NO_AMOUNT, NO_PLACE, 1 } },
-	{ seek_backward_minutes, kba_none,           false, { BACKWARD, MINUTES,  NO_AMOUNT, NO_PLACE, 1 } },
-	{ toggle_forward,        kba_none,           false, { FORWARD,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
-	{ toggle_backward,       kba_none,           false, { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ media_pause,           kba_pause,          false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ media_stop,            kba_stop,           false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ media_next,            kba_play_next,      false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ media_prev,            kba_play_prev,      false, { NO_DIR,   NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ volume_increase,       kba_volume,         false, { FORWARD,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ volume_decrease,       kba_volume,         false, { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ seek_forward_seconds,  seek_playback,      false, { FORWARD,  SECONDS,  NO_AMOUNT, NO_PLACE, 10 } },
+	{ seek_backward_seconds, seek_playback,      false, { BACKWARD, SECONDS,  NO_AMOUNT, NO_PLACE, 10 } },
+	{ seek_forward_minutes,  seek_playback,      false, { FORWARD,  MINUTES,  NO_AMOUNT, NO_PLACE, 1 } },
+	{ seek_backward_minutes, seek_playback,      false, { BACKWARD, MINUTES,  NO_AMOUNT, NO_PLACE, 1 } },
+	{ toggle_forward,        kba_toggle,         false, { FORWARD,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ toggle_backward,       kba_toggle,         false, { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 };
 
 namespace
@@ -202,8 +202,6 @@ int numprefix = 0;
 std::vector<KeyBinding> keybindings;
 KbaDirection search_direction = FORWARD;
 int visual_start = -1;
-
-void kba_none(KbaArgs) {}
 
 void kb_increase_capacity()
 {

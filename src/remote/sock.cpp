@@ -1,14 +1,15 @@
 #include "remote/sock.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
-#include <string_view>
 
-#include "base/owners.h"
+#include "commands/cmd.h"
 #include "keys/keybindings.h"
 
 namespace
@@ -22,11 +23,39 @@ socklen_t sock_address(sockaddr_un &addr)
 	return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + strlen(addr.sun_path));
 }
 
+// Whether the file is this user's: files are made with the effective id.
+bool ours(const struct stat &st)
+{
+	return st.st_uid == geteuid();
+}
+
+// Whether the kernel vouches that this user sent the datagram. Unless a
+// privileged sender says otherwise, it reports the sender's real user id.
+bool sent_by_this_user(msghdr &msg)
+{
+	for (cmsghdr *c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c)) {
+		if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_CREDENTIALS ||
+		    c->cmsg_len != CMSG_LEN(sizeof(ucred)))
+			continue;
+		ucred cred;
+		memcpy(&cred, CMSG_DATA(c), sizeof cred);
+		return cred.uid == getuid();
+	}
+	return false;
+}
+
 } // namespace
 
 int sock_send(const char *text)
 {
-	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM, 0));
+	// Whoever holds the path reads what is sent there, so only a socket of
+	// ours is spoken to. In the sticky /tmp no other user can put a file of
+	// theirs in place of ours between this look and the send.
+	struct stat st;
+	if (lstat(SOCK_PATH, &st) == -1 || !S_ISSOCK(st.st_mode) || !ours(st))
+		return -1;
+
+	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
 	if (!fd)
 		return -1;
 
@@ -37,32 +66,73 @@ int sock_send(const char *text)
 	return sent == -1 ? -1 : 0;
 }
 
-unique_fd sock_listen()
+sock_listen_result sock_listen(unique_fd &fd)
 {
-	unlink(SOCK_PATH);
+	fd.reset();
 
-	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-	if (!fd)
-		return fd;
+	// A file of ours was left by an instance that has ended (the probe has
+	// ruled out a running one) and is replaced; another user's file is
+	// never touched.
+	struct stat st;
+	if (lstat(SOCK_PATH, &st) == 0) {
+		if (!ours(st))
+			return SOCK_FOREIGN;
+		unlink(SOCK_PATH);
+	}
 
+	unique_fd sock(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+	if (!sock)
+		return SOCK_FAILED;
+	// Asked for before the bind, so that every datagram carries its
+	// sender's ids.
+	int on = 1;
+	if (setsockopt(sock.get(), SOL_SOCKET, SO_PASSCRED, &on, sizeof on) == -1)
+		return SOCK_FAILED;
+
+	// The file is born readable and writable by its owner alone: the mask
+	// is in force when bind creates it. The program has one thread here.
 	sockaddr_un addr;
 	socklen_t len = sock_address(addr);
-	if (bind(fd.get(), reinterpret_cast<sockaddr *>(&addr), len) == -1)
-		fd.reset();
-	return fd;
+	mode_t old_mask = umask(0177);
+	int bound = bind(sock.get(), reinterpret_cast<sockaddr *>(&addr), len);
+	int bind_errno = errno;
+	umask(old_mask);
+	if (bound == -1) {
+		// Someone else took the path after we looked.
+		if (bind_errno == EADDRINUSE && (lstat(SOCK_PATH, &st) == -1 || !ours(st)))
+			return SOCK_FOREIGN;
+		return SOCK_FAILED;
+	}
+	fd = std::move(sock);
+	return SOCK_LISTENING;
+}
+
+std::optional<std::string> sock_recv(int fd)
+{
+	// The kernel drops what does not fit of a longer datagram.
+	char buf[SOCK_TEXT_MAX];
+	iovec iov = { buf, sizeof buf };
+	// Room for the sender's ids alone: descriptors that a sender attaches
+	// find none and are never installed.
+	alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+	msghdr msg = {};
+	msg.msg_iov = &iov;
+	msg.msg_iovlen = 1;
+	msg.msg_control = control;
+	msg.msg_controllen = sizeof control;
+
+	ssize_t n = recvmsg(fd, &msg, MSG_CMSG_CLOEXEC);
+	if (n < 0 || !sent_by_this_user(msg))
+		return std::nullopt;
+	// The text ends at its first NUL byte, if any.
+	return std::string(buf, strnlen(buf, static_cast<size_t>(n)));
 }
 
 void sock_recv_and_exec(int fd)
 {
-	char buf[SOCK_TEXT_MAX + 1];
-	ssize_t n = recvfrom(fd, buf, SOCK_TEXT_MAX, 0, nullptr, nullptr);
-	if (n < 0)
+	std::optional<std::string> text = sock_recv(fd);
+	if (!text || *text == SOCK_PROBE)
 		return;
-	// The text ends at its first NUL byte, if any.
-	std::string_view text(buf, strnlen(buf, static_cast<size_t>(n)));
-	if (text == SOCK_PROBE)
-		return;
-	// Texts that name no action are commands, run once the command
-	// language is there.
-	kb_execute_by_name(text);
+	if (!kb_execute_by_name(*text))
+		cmd_execute(*text);
 }

@@ -1,6 +1,11 @@
 // The remote-control socket through which "korvane -c" reaches a running
-// instance.
+// instance. The path is the same for every user of the machine, so only a
+// socket that the user owns is spoken to, ours is made for its owner alone,
+// and datagrams that another user sent are dropped.
 #pragma once
+
+#include <optional>
+#include <string>
 
 #include "base/owners.h"
 
@@ -9,9 +14,21 @@ constexpr const char *SOCK_PROBE = "WHOWASPHONE?";
 // The bytes of a datagram that are used; the rest is dropped.
 constexpr int SOCK_TEXT_MAX = 64;
 
-// Sends text as one datagram to the socket path; 0 when it was accepted.
+// What sock_listen made of the path.
+enum sock_listen_result {
+	SOCK_LISTENING, // fd holds the listening socket
+	SOCK_FOREIGN,   // another user's file holds the path; it is left alone
+	SOCK_FAILED,    // the socket could not be made or bound
+};
+
+// Sends text as one datagram to the socket at the path, if that is a
+// socket of this user; 0 when it was accepted, -1 otherwise.
 int sock_send(const char *text);
-// Creates the listening socket; holds nothing when that fails.
-unique_fd sock_listen();
+// Replaces a file of this user at the path with a listening socket that
+// only its owner may use, held by fd.
+[[nodiscard]] sock_listen_result sock_listen(unique_fd &fd);
+// Reads one datagram: its text up to SOCK_TEXT_MAX bytes and its first NUL;
+// nothing when the receive failed or another user sent it.
+std::optional<std::string> sock_recv(int fd);
 // Reads one datagram and runs it as an action or a command.
 void sock_recv_and_exec(int fd);

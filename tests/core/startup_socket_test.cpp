@@ -61,7 +61,10 @@ TEST(Remote, SendWithoutAnInstanceFails)
 	{
 		fake_instance gone;
 	}
-	ASSERT_TRUE(sock_listen());
+	{
+		unique_fd fd;
+		ASSERT_EQ(sock_listen(fd), SOCK_LISTENING);
+	}
 	EXPECT_EQ(home.run({ "-c", "w" }).status, 1);
 	unlink(SOCK_PATH);
 }

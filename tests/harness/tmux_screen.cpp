@@ -186,11 +186,7 @@ tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args
                          int rows)
 {
 	start(home, args, cols, rows);
-	wait_until(
-	        [](const screen_capture &c) {
-		        return !c.rows.empty() && c.rows[0].rfind("korvane...", 0) == 0;
-	        },
-	        "the player bar");
+	wait_for_player_bar();
 }
 
 tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
@@ -199,21 +195,63 @@ tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args
 	start(home, args, cols, rows);
 }
 
+tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
+                         int rows, const environment &env)
+{
+	start(home, args, cols, rows, env);
+	wait_for_player_bar();
+}
+
+tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
+                         int rows, const environment &env, no_wait)
+{
+	start(home, args, cols, rows, env);
+}
+
+tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
+                         int rows, as_nobody)
+{
+	start(home, args, cols, rows, {}, true);
+	wait_for_player_bar();
+}
+
+void tmux_screen::wait_for_player_bar()
+{
+	wait_until(
+	        [](const screen_capture &c) {
+		        return !c.rows.empty() && c.rows[0].rfind("korvane...", 0) == 0;
+	        },
+	        "the player bar");
+}
+
 void tmux_screen::start(const korvane_home &home, const std::vector<std::string> &args, int cols,
-                        int rows)
+                        int rows, const environment &env, bool nobody)
 {
 	socket = dir / "tmux.sock";
 	write_file(dir / "tmux.conf", TMUX_CONF);
 
 	write_file(dir / "run.sh", RUN_SH);
-	std::string command = "exec env -i HOME=" + shell_quote(home.path()) + " PATH=" +
-	                      shell_quote(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin") +
+	std::string path = getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin";
+	std::string extra;
+	for (const auto &[name, value] : env) {
+		if (name == "PATH")
+			path = value;
+		else
+			extra += " " + name + "=" + shell_quote(value);
+	}
+	std::string command = "exec env -i HOME=" + shell_quote(home.path()) +
+	                      " PATH=" + shell_quote(path) + extra +
 	                      " TERM=screen TZ=UTC"
 	                      " ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:exitcode=99"
 	                      " UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=99"
 	                      " sh " +
-	                      shell_quote(dir / "run.sh") + " " + shell_quote(dir.path()) + " " +
-	                      shell_quote(KORVANE_BINARY);
+	                      shell_quote(dir / "run.sh") + " " + shell_quote(dir.path()) + " ";
+	// setpriv changes the ids and execs, so the pid stays the program's.
+	if (nobody && geteuid() == 0)
+		command += "setpriv --reuid=65534 --regid=65534 --clear-groups " +
+		           shell_quote(korvane_binary_for_anyone());
+	else
+		command += shell_quote(KORVANE_BINARY);
 	for (const std::string &a : args)
 		command += " " + shell_quote(a);
 

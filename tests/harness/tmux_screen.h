@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness/harness.h"
@@ -50,6 +51,20 @@ public:
 	};
 	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
 	            no_wait);
+	// Either way with variables added to the program's environment; a PATH
+	// among them replaces the test's own.
+	using environment = std::vector<std::pair<std::string, std::string>>;
+	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
+	            const environment &env);
+	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
+	            const environment &env, no_wait);
+	// Starts it as the user nobody (when the tests run as root), from a copy
+	// of the binary that nobody can reach, and waits for its player bar;
+	// home must be nobody's.
+	struct as_nobody {
+	};
+	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
+	            as_nobody);
 	// Ends the program if it still runs (SIGTERM, then SIGKILL at the
 	// deadline) and fails the test unless it then ends with status 0 (the
 	// sanitizers end it with 99); kills the tmux server.
@@ -100,7 +115,8 @@ public:
 
 private:
 	void start(const korvane_home &home, const std::vector<std::string> &args, int cols,
-	           int rows);
+	           int rows, const environment &env = {}, bool nobody = false);
+	void wait_for_player_bar();
 	// Runs a tmux command on this server; unless must is false, throws
 	// when it fails.
 	run_result tmux(const std::vector<std::string> &args, bool must = true) const;
