@@ -31,6 +31,7 @@
 #include "base/globals.h"
 #include "base/owners.h"
 #include "bench_library.h"
+#include "core/startup.h"
 #include "harness/private_tmp.h"
 #include "keys/keybindings.h"
 #include "library/db_file.h"
@@ -409,14 +410,7 @@ struct samples {
 {
 	globals_init_from_home();
 	load_and_sort(db_file, playlist_dir);
-	kb_init();
-	ui_init(LIBRARY_WIDTH);
-	paint_setup_colors();
-	viewing_playlist = medialib.library;
-	ui.playlist.nrows = medialib.library->nfiles();
-	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
-	ui.library.nrows = medialib.nplaylists();
-	playing_playlist = nullptr;
+	startup_screen();
 	paint_all();
 	kb_execute(KB_KEY_TAB);
 

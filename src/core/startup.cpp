@@ -91,6 +91,19 @@ void handle_switches(int argc, char *argv[])
 		exit(0);
 }
 
+void startup_screen()
+{
+	kb_init();
+	ui_init(18);
+	paint_setup_colors();
+
+	viewing_playlist = medialib.library;
+	ui.playlist.nrows = medialib.library->nfiles();
+	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
+	ui.library.nrows = medialib.nplaylists();
+	playing_playlist = nullptr;
+}
+
 int korvane_main(int argc, char *argv[])
 {
 	globals_init_from_home();
@@ -134,16 +147,7 @@ int korvane_main(int argc, char *argv[])
 	std::sort(medialib.library->files.begin(), medialib.library->files.end(),
 	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
 
-	kb_init();
-	ui_init(18);
-	paint_setup_colors();
-
-	viewing_playlist = medialib.library;
-	ui.playlist.nrows = medialib.library->nfiles();
-	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
-	ui.library.nrows = medialib.nplaylists();
-	playing_playlist = nullptr;
-
+	startup_screen();
 	load_config();
 
 	player_init(player_backend);

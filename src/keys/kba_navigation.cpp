@@ -9,8 +9,6 @@
 
 #include "base/error.h"
 #include "commands/str2argv.h"
-#include "core/mainloop.h"
-#include "core/signals.h"
 #include "keys/kba.h"
 #include "keys/keybindings.h"
 #include "library/medialib.h"
@@ -100,19 +98,6 @@ void playlist_row_ahead(int row, bool texts)
 {
 	if (viewing_playlist != nullptr && row < viewing_playlist->nfiles())
 		mi_prefetch(viewing_playlist->files[row], texts);
-}
-
-// Waits for the key after 'g'; -1 when a quit was asked meanwhile.
-int read_second_key()
-{
-	for (;;) {
-		const int key = ui_getkey();
-		if (key != -1)
-			return key;
-		if (sig_quit)
-			return -1;
-		process_signals();
-	}
 }
 
 } // namespace
@@ -275,7 +260,7 @@ void jumpto_file(KbaArgs a)
 		if (a.num == 'G') {
 			target = p == -1 ? w.nrows : std::min(p, w.nrows);
 		} else if (a.num == 'g') {
-			const int key = read_second_key();
+			const int key = kba_wait_key();
 			if (key != 'g' && key != 0) {
 				if (key != -1)
 					ui_ungetkey(key);
