@@ -33,6 +33,12 @@ bool check_playlist_name(const std::string &name)
 		paint_error("playlist name \"%s\" may not hold \"/\"", name.c_str());
 		return false;
 	}
+	// The file name would end at the byte (and be the directory itself
+	// when the name begins with one).
+	if (name.find('\0') != std::string::npos) {
+		paint_error("playlist name \"%s\" may not hold a NUL byte", name.c_str());
+		return false;
+	}
 	// The file and the temporary file it is saved through must both be
 	// names the system takes.
 	if (name.size() > NAME_MAX - (sizeof PLAYLIST_EXT - 1) - FILE_REPLACE_NAME_EXTRA) {

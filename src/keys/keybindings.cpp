@@ -164,11 +164,12 @@ const KeyBinding kb_defaults[] = {
 	{ 'T', toggle_backward },
 };
 
-// The names of the special keys a command may use.
-const struct {
-	const char *name;
-	int code;
-} kb_key_names[] = {
+// clang-format on
+
+} // namespace
+
+// clang-format off
+const kb_key_name kb_key_names[KB_NUM_KEY_NAMES] = {
 	{ "BACKSPACE", KB_KEY_BACKSPACE },
 	{ "ENTER", KB_KEY_ENTER },
 	{ "SPACE", KB_KEY_SPACE },
@@ -181,6 +182,9 @@ const struct {
 	{ "PAGEDOWN", KB_KEY_NPAGE },
 };
 // clang-format on
+
+namespace
+{
 
 constexpr size_t KB_CAPACITY_STEP = 100;
 

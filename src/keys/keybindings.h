@@ -55,8 +55,16 @@ struct KeyBinding {
 	KbaAction action;
 };
 
+struct kb_key_name {
+	const char *name;
+	int code;
+};
+constexpr int KB_NUM_KEY_NAMES = 10;
+
 // The action names, in action order.
 extern const char *const kb_action_names[KBA_NUM_ACTIONS];
+// The names of the special keys a command may use, in lookup order.
+extern const kb_key_name kb_key_names[KB_NUM_KEY_NAMES];
 // The handler table, one row per action in action order.
 extern const KbaHandlerRow kb_handlers[KBA_NUM_ACTIONS];
 // The bindings in the order they were made; no key twice.

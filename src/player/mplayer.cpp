@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -81,37 +82,42 @@ void mplayer_restart()
 	mplayer_state.child.close_pipes();
 	mplayer_start();
 	if (mplayer_state.playing && !mplayer_state.paused) {
-		const int seconds = static_cast<int>(mplayer_state.position);
+		const int seconds = mplayer_resume_seconds(mplayer_state.position);
 		mplayer_play(std::string(mplayer_state.current_file));
 		mplayer_seek(seconds);
 	}
 }
 
 // The complete answer lines among what was read now and before; the end of
-// a line not yet complete is kept for the next tick (unless it has grown
-// past any answer's size).
-std::string complete_lines(const std::string &read)
+// a line not yet complete is kept in partial for the next read (unless it
+// has grown past any answer's size).
+std::string complete_lines(std::string &partial, const std::string &read)
 {
-	std::string text = mplayer_state.partial + read;
+	std::string text = partial + read;
 	size_t end = text.rfind('\n');
 	end = end == std::string::npos ? 0 : end + 1;
-	mplayer_state.partial = text.substr(end);
-	if (mplayer_state.partial.size() > ANSWER_MAX) {
-		mplayer_state.partial.clear();
+	partial = text.substr(end);
+	if (partial.size() > ANSWER_MAX) {
+		partial.clear();
 		return text;
 	}
 	return text.substr(0, end);
 }
 
-// Reads the value of the last answer called name in text into value; false
-// when there is such an answer without a number.
-bool read_last_answer(const std::string &text, const char *name, float &value)
+// Reads the value of the last answer called name in text into value, which
+// is left alone when there is no such answer; false when there is one
+// without a number.
+bool read_last_answer(const std::string &text, const char *name, std::optional<float> &value)
 {
 	size_t at = text.rfind(name);
 	if (at == std::string::npos)
 		return true;
 	std::string format = std::string(name) + "=%f";
-	return sscanf(text.c_str() + at, format.c_str(), &value) == 1;
+	float v = 0;
+	if (sscanf(text.c_str() + at, format.c_str(), &v) != 1)
+		return false;
+	value = v;
+	return true;
 }
 
 } // namespace
@@ -135,6 +141,36 @@ bool exe_in_path(const char *name)
 			return true;
 	}
 	return false;
+}
+
+int mplayer_resume_seconds(float position)
+{
+	// A child that misbehaves may report no number (nan) or one past what
+	// an int holds; the conversion of those would be undefined.
+	if (!(position > 0))
+		return 0;
+	if (position >= static_cast<float>(INT_MAX))
+		return INT_MAX;
+	return static_cast<int>(position);
+}
+
+mplayer_answers mplayer_parse_answers(std::string &partial, const std::string &read)
+{
+	const std::string text = complete_lines(partial, read);
+	mplayer_answers a;
+	// A volume answer holds even when the file ended in the same read: it
+	// is what the player reported, and the next file is set to it.
+	if (!read_last_answer(text, VOLUME_ANSWER, a.volume)) {
+		a.misbehaving = true;
+		return a;
+	}
+	// The idle player has no file any more: the one that played has ended.
+	if (text.find(END_OF_FILE) != std::string::npos) {
+		a.ended = true;
+		return a;
+	}
+	a.misbehaving = !read_last_answer(text, POSITION_ANSWER, a.position);
+	return a;
 }
 
 // The player reads a quoted name up to the first quote not preceded by a
@@ -305,20 +341,17 @@ void mplayer_monitor()
 	std::optional<std::string> read = mplayer_state.child.receive(ANSWER_MAX);
 	if (!read)
 		return;
-	const std::string text = complete_lines(*read);
-
-	// A volume answer holds even when the file ended in the same read: it
-	// is what the player reported, and the next file is set to it.
-	if (!read_last_answer(text, VOLUME_ANSWER, mplayer_state.volume))
+	const mplayer_answers a = mplayer_parse_answers(mplayer_state.partial, *read);
+	if (a.volume)
+		mplayer_state.volume = *a.volume;
+	if (a.misbehaving)
 		fatal("player_monitor: player child is misbehaving.");
-
-	// The idle player has no file any more: the one that played has ended.
-	if (text.find(END_OF_FILE) != std::string::npos) {
+	if (a.ended) {
 		if (mplayer_state.playnext != nullptr)
 			mplayer_state.playnext();
 		return;
 	}
-	if (!read_last_answer(text, POSITION_ANSWER, mplayer_state.position))
-		fatal("player_monitor: player child is misbehaving.");
+	if (a.position)
+		mplayer_state.position = *a.position;
 	send(POSITION_QUERY);
 }

@@ -18,6 +18,24 @@ bool exe_in_path(const char *name);
 // return, which no command can carry.
 std::optional<std::string> mplayer_loadfile_command(std::string_view file);
 
+// What one read of the player's answers says.
+struct mplayer_answers {
+	bool misbehaving = false;      // an answer came without its number
+	bool ended = false;            // the file that played has ended
+	std::optional<float> volume;   // the last volume answer
+	std::optional<float> position; // the last position answer, unless the file ended
+};
+
+// The answers in the complete lines of what was read, after the start of a
+// line that partial kept from the read before; partial keeps the start of
+// the next. The position is not read once the file ended.
+mplayer_answers mplayer_parse_answers(std::string &partial, const std::string &read);
+
+// The whole seconds of a reported position, where a restarted player
+// continues: 0 for a position before the start or not a number, the most an
+// int holds for one past that.
+int mplayer_resume_seconds(float position);
+
 // The backend's operations, in the order of the backend table.
 void mplayer_start();
 void mplayer_finish();

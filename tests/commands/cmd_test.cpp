@@ -184,6 +184,20 @@ TEST_F(CmdCodes, NamesThatCannotBeFiles)
 	EXPECT_TRUE(file_exists(dir / (longest + ".playlist")));
 }
 
+// A NUL byte would cut the file name short: at the start of the name the
+// save would open the directory itself and end the program.
+TEST_F(CmdCodes, NamesHoldingANulByte)
+{
+	library_of(1);
+	for (const std::string &name : { std::string("\0", 1), std::string("a\0b", 3) }) {
+		EXPECT_EQ(run("new " + name), 3);
+		EXPECT_EQ(run("w " + name), 5);
+		EXPECT_EQ(run("w! " + name), 5);
+	}
+	EXPECT_EQ(registry(), (std::vector<std::string>{ "--LIBRARY--", "--FILTER--" }));
+	EXPECT_FALSE(file_exists(dir / "a"));
+}
+
 // What a run of the wrong command word leaves: the lines select nothing.
 TEST_F(CmdCodes, WordsThatSelectNothing)
 {
