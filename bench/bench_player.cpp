@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "base/owners.h"
-#include "harness/private_tmp.h"
+#include "bench_private.h"
 
 namespace
 {
@@ -227,18 +227,10 @@ int run(const std::string &korvane, const std::string &home)
 int main(int argc, char *argv[])
 {
 	std::string korvane = argc > 1 ? argv[1] : KORVANE_BINARY;
-	// korvane binds the fixed remote-control socket in /tmp.
-	std::string why;
-	if (!enter_private_tmp({}, why))
-		fprintf(stderr,
-		        "bench_player: no private /tmp (%s); no other korvane may run meanwhile\n",
-		        why.c_str());
-	char tmpl[] = "/tmp/korvane-bench-player.XXXXXX";
-	if (mkdtemp(tmpl) == nullptr)
-		die("mkdtemp");
+	const std::string tmpl = bench_private_dir("player");
 	int status = run(korvane, tmpl);
 	std::string clean = std::string("rm -rf '") + tmpl + "'";
 	if (system(clean.c_str()) != 0)
-		fprintf(stderr, "bench_player: could not remove %s\n", tmpl);
+		fprintf(stderr, "bench_player: could not remove %s\n", tmpl.c_str());
 	return status;
 }

@@ -25,7 +25,7 @@
 
 #include "base/owners.h"
 #include "bench_library.h"
-#include "harness/private_tmp.h"
+#include "bench_private.h"
 #include "library/db_file.h"
 #include "remote/sock.h"
 
@@ -236,16 +236,7 @@ int main(int argc, char *argv[])
 {
 	std::string korvane = argc > 1 ? argv[1] : KORVANE_BINARY;
 
-	// korvane binds the fixed remote-control socket in /tmp.
-	std::string why;
-	if (!enter_private_tmp({}, why))
-		fprintf(stderr,
-		        "bench_remote: no private /tmp (%s); no other korvane may run meanwhile\n",
-		        why.c_str());
-
-	char tmpl[] = "/tmp/korvane-bench-remote.XXXXXX";
-	if (mkdtemp(tmpl) == nullptr)
-		die("mkdtemp");
+	const std::string tmpl = bench_private_dir("remote");
 	std::string dir = tmpl, home = dir + "/home", conf = home + "/.korvane";
 	if (mkdir(home.c_str(), 0700) == -1 || mkdir(conf.c_str(), 0700) == -1 ||
 	    mkdir((conf + "/playlists").c_str(), 0700) == -1)

@@ -31,8 +31,8 @@
 #include "base/globals.h"
 #include "base/owners.h"
 #include "bench_library.h"
+#include "bench_private.h"
 #include "core/startup.h"
-#include "harness/private_tmp.h"
 #include "keys/keybindings.h"
 #include "library/db_file.h"
 #include "library/medialib.h"
@@ -596,16 +596,7 @@ int main(int argc, char *argv[])
 		keys_main(atoi(argv[2]));
 	std::string korvane = argc > 1 ? argv[1] : KORVANE_BINARY;
 
-	// korvane binds the fixed remote-control socket in /tmp.
-	std::string why;
-	if (!enter_private_tmp({}, why))
-		fprintf(stderr,
-		        "bench_screen: no private /tmp (%s); no other korvane may run meanwhile\n",
-		        why.c_str());
-
-	char tmpl[] = "/tmp/korvane-bench-screen.XXXXXX";
-	if (mkdtemp(tmpl) == nullptr)
-		die("mkdtemp");
+	const std::string tmpl = bench_private_dir("screen");
 	std::string home = tmpl, conf = home + "/.korvane";
 	std::string db = conf + "/korvane.db", playlists = conf + "/playlists";
 	if (mkdir(conf.c_str(), 0700) == -1 || mkdir(playlists.c_str(), 0700) == -1)
