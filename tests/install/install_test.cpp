@@ -33,8 +33,9 @@ bool is_executable(const std::string &path)
 void expect_installed(const std::string &root)
 {
 	EXPECT_TRUE(is_executable(root + "/bin/korvane"));
-	EXPECT_EQ(read_file(root + "/share/man/man1/korvane.1"),
-	          read_file(SOURCE + "/doc/korvane.1"));
+	run_result page = run_program("gzip", { "-d", "-c", root + "/share/man/man1/korvane.1.gz" });
+	EXPECT_EQ(page.status, 0) << page.err;
+	EXPECT_EQ(page.out, read_file(SOURCE + "/doc/korvane.1"));
 	EXPECT_EQ(read_file(root + "/share/doc/korvane/korvane.conf.example"),
 	          read_file(SOURCE + "/korvane.conf.example"));
 	EXPECT_EQ(read_file(root + "/share/doc/korvane/README.md"),
