@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,55 @@ TEST_F(MiQuery, MatchesStrings)
 			        << testing::PrintToString(c.words) << " on " << c.text;
 		}
 	}
+}
+
+// The substring test reads texts in blocks; a plain search over lower-cased
+// copies must agree with it for every length and every place of the word,
+// around the block edges too. The alphabet holds letters of both cases,
+// '@' and '`' (which differ by the case bit alone) and bytes past ASCII.
+TEST_F(MiQuery, AgreesWithAPlainSearchAtEveryLengthAndPlace)
+{
+	auto lower = [](std::string t) {
+		for (char &c : t)
+			if (c >= 'A' && c <= 'Z')
+				c = static_cast<char>(c + 32);
+		return t;
+	};
+	const std::string alphabet = "aAbB@`\xc1\xe1";
+	uint32_t seed = 12345;
+	auto next = [&seed](uint32_t n) {
+		seed = seed * 1103515245u + 12345u;
+		return (seed >> 16) % n;
+	};
+	auto random_text = [&](size_t len) {
+		std::string t;
+		for (size_t i = 0; i < len; i++)
+			t += alphabet[next(static_cast<uint32_t>(alphabet.size()))];
+		return t;
+	};
+	int checked = 0;
+	for (size_t len = 0; len <= 50; len++) {
+		for (int round = 0; round < 400; round++) {
+			const std::string text = random_text(len);
+			std::string word = random_text(1 + next(4));
+			// Half the words are taken from the text itself, case flipped.
+			if (round % 2 == 0 && len > 0) {
+				const size_t at = next(static_cast<uint32_t>(len));
+				word = text.substr(at, 1 + next(static_cast<uint32_t>(len - at)));
+				for (char &c : word)
+					if (c >= 'a' && c <= 'z')
+						c = static_cast<char>(c - 32);
+			}
+			const bool expected = lower(text).find(lower(word)) != std::string::npos;
+			set_query({ word }, false);
+			ASSERT_EQ(mi_match_str(text), expected)
+			        << testing::PrintToString(word) << " in " << testing::PrintToString(text);
+			checked += expected;
+		}
+	}
+	// Both answers were asked for often.
+	EXPECT_GT(checked, 5000);
+	EXPECT_LT(checked, 51 * 400 - 5000);
 }
 
 TEST_F(MiQuery, ClearKeepsMatchFnameAndRawIsCopied)
