@@ -24,9 +24,12 @@ window_ptr new_window(int h, int w, int y, int x)
 }
 
 // The playlist window beside the library window, or over the whole width
-// while the library window is hidden.
+// while the library window is hidden. While the terminal is too small the
+// windows keep their sizes until it grows.
 void place_playlist_window(int rows, int cols)
 {
+	if (ui.too_small)
+		return;
 	if (ui.library.cwin)
 		swindow_resize(ui.playlist, rows - 3, cols - ui.lwidth - 1, 2, ui.lwidth + 1);
 	else
@@ -52,7 +55,9 @@ void swindow_new(swindow &sw, int h, int w, int y, int x)
 	sw = swindow{};
 	sw.w = w;
 	sw.h = h;
-	sw.cwin = new_window(h, w, y, x);
+	// curses takes a size of 0 as "to the edge of the screen".
+	if (h > 0 && w > 0)
+		sw.cwin = new_window(h, w, y, x);
 	if (!sw.cwin)
 		fatal("swindow_new: failed to create window");
 }
@@ -137,11 +142,17 @@ void ui_unhide_library()
 {
 	if (ui.library.cwin)
 		return;
-	ui.library.cwin = new_window(LINES - 3, ui.lwidth, 2, 0);
+	// While the terminal is too small the window waits, a cell in size, for
+	// the resize that gives it its place.
+	if (ui.too_small)
+		ui.library.cwin = new_window(1, 1, 0, 0);
+	else
+		ui.library.cwin = new_window(LINES - 3, ui.lwidth, 2, 0);
 	if (!ui.library.cwin)
 		fatal("ui_unhide_library: failed to create newwin");
 	ui.library.w = ui.lwidth;
-	swindow_set_height(ui.library, LINES - 3);
+	if (!ui.too_small)
+		swindow_set_height(ui.library, LINES - 3);
 	place_playlist_window(LINES, COLS);
 }
 

@@ -60,16 +60,24 @@ INSTANTIATE_TEST_SUITE_P(
                                 } }),
         [](const testing::TestParamInfo<ending> &info) { return info.param.name; });
 
-// Too narrow a terminal at start-up leaves no room for the playlist window:
-// the program ends with its error, and still gives the terminal back.
-TEST(Screen, StartingTooNarrowEndsWithTheWindowError)
+// Too small a terminal at start-up leaves no room for a list window: the
+// program ends with its error, and still gives the terminal back. Three
+// rows leave the windows no row at all (curses would take a height of 0
+// as the rest of the screen).
+TEST(Screen, StartingTooSmallEndsWithTheWindowError)
 {
-	long_home home;
-	tmux_screen s(home, {}, 19, 24, tmux_screen::no_wait{});
-	EXPECT_EQ(s.wait_exit(), 1);
-	EXPECT_EQ(s.err(), "korvane: swindow_new: failed to create window\n");
-	EXPECT_NE(s.stty_before(), "");
-	EXPECT_EQ(s.stty_after(), s.stty_before());
+	const struct {
+		int cols, rows;
+	} sizes[] = { { 19, 24 }, { 80, 3 }, { 80, 2 } };
+	for (const auto &size : sizes) {
+		SCOPED_TRACE(std::to_string(size.cols) + "x" + std::to_string(size.rows));
+		long_home home;
+		tmux_screen s(home, {}, size.cols, size.rows, tmux_screen::no_wait{});
+		EXPECT_EQ(s.wait_exit(), 1);
+		EXPECT_EQ(s.err(), "korvane: swindow_new: failed to create window\n");
+		EXPECT_NE(s.stty_before(), "");
+		EXPECT_EQ(s.stty_after(), s.stty_before());
+	}
 }
 
 } // namespace

@@ -270,9 +270,16 @@ TEST(Screen, TooSmallATerminalShowsANoticeUntilItGrows)
 	notice[0] = "Terminal too small";
 	s.wait_for_screen(notice);
 
-	// Three rows.
+	// Three rows. Hiding and showing the library window meanwhile waits
+	// for room.
 	s.resize(80, 3);
 	s.wait_for_screen({ "Terminal too small for korvane.", "", "" });
+	s.type(":set lhide=yes\r");
+	s.keys({ "Tab", "Tab", "Tab" });
+	s.resize(80, 2);
+	s.keys({ "Tab" });
+	s.type(":set lhide=no\r");
+	s.wait_for_screen({ "Terminal too small for korvane.", "" });
 
 	// Exactly the smallest size: windows of one row, a playlist window of
 	// one column; the status text is cut at its right.
