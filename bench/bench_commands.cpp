@@ -25,6 +25,7 @@
 
 #include "base/globals.h"
 #include "bench_library.h"
+#include "bench_timing.h"
 #include "commands/cmd.h"
 #include "keys/keybindings.h"
 #include "library/db_file.h"
@@ -46,41 +47,10 @@ constexpr const char *SORT_DESCRIPTION = "artist,-year,title";
 constexpr int RUNS[3] = { 21, 9, 5 };
 constexpr double TARGETS[3] = { 0.050, 0.150, 0.300 };
 
-using clock_type = std::chrono::steady_clock;
-
 [[noreturn]] void die(const std::string &what)
 {
 	fprintf(stderr, "bench_commands: %s: %s\n", what.c_str(), strerror(errno));
 	exit(1);
-}
-
-double thread_cpu_seconds()
-{
-	timespec t;
-	clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-	return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-// The wall clock and the thread's CPU time of one call, which other work
-// on a shared machine inflates less.
-struct sample {
-	double wall, cpu;
-};
-
-template <typename F>
-sample timed(F f)
-{
-	double cpu0 = thread_cpu_seconds();
-	auto start = clock_type::now();
-	f();
-	return { std::chrono::duration<double>(clock_type::now() - start).count(),
-		 thread_cpu_seconds() - cpu0 };
-}
-
-double median(std::vector<double> v)
-{
-	std::sort(v.begin(), v.end());
-	return v[v.size() / 2];
 }
 
 struct figure {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_library.h"
+#include "bench_timing.h"
 #include "keys/keybindings.h"
 #include "keys/ybuffer.h"
 #include "library/medialib.h"
@@ -27,35 +28,6 @@ constexpr int NYANKED = 10000;
 constexpr int RUNS = 21;
 constexpr double TARGET = 0.020;
 constexpr int KEY_CTRL_R = 18;
-
-using clock_type = std::chrono::steady_clock;
-
-double thread_cpu_seconds()
-{
-	timespec t;
-	clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-	return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-struct sample {
-	double wall, cpu;
-};
-
-template <typename F>
-sample timed(F f)
-{
-	const double cpu0 = thread_cpu_seconds();
-	const auto start = clock_type::now();
-	f();
-	return { std::chrono::duration<double>(clock_type::now() - start).count(),
-		 thread_cpu_seconds() - cpu0 };
-}
-
-double median(std::vector<double> v)
-{
-	std::sort(v.begin(), v.end());
-	return v[v.size() / 2];
-}
 
 struct figure {
 	const char *name;

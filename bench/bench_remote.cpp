@@ -26,6 +26,7 @@
 #include "base/owners.h"
 #include "bench_library.h"
 #include "bench_private.h"
+#include "bench_timing.h"
 #include "library/db_file.h"
 #include "remote/sock.h"
 
@@ -36,13 +37,6 @@ constexpr int SCREEN_COLS = 80, SCREEN_ROWS = 24;
 constexpr int WINDOW_ROWS = SCREEN_ROWS - 3; // the library window
 constexpr int BURST = 1000;                  // BURST - 1 new playlists, then G
 constexpr int DASH_C_RUNS = 200;
-
-using clock_type = std::chrono::steady_clock;
-
-double seconds_since(clock_type::time_point start)
-{
-	return std::chrono::duration<double>(clock_type::now() - start).count();
-}
 
 [[noreturn]] void die(const std::string &what)
 {

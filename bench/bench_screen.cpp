@@ -32,6 +32,7 @@
 #include "base/owners.h"
 #include "bench_library.h"
 #include "bench_private.h"
+#include "bench_timing.h"
 #include "core/startup.h"
 #include "keys/keybindings.h"
 #include "library/db_file.h"
@@ -55,23 +56,10 @@ constexpr const char *LOAD_AND_SORT = "--load-and-sort";
 constexpr const char *KEYS = "--keys";
 constexpr const char *SORTED_MARK = "[sorted]";
 
-using clock_type = std::chrono::steady_clock;
-
-double seconds_since(clock_type::time_point start)
-{
-	return std::chrono::duration<double>(clock_type::now() - start).count();
-}
-
 [[noreturn]] void die(const std::string &what)
 {
 	fprintf(stderr, "bench_screen: %s: %s\n", what.c_str(), strerror(errno));
 	exit(1);
-}
-
-double median(std::vector<double> v)
-{
-	std::sort(v.begin(), v.end());
-	return v[v.size() / 2];
 }
 
 double best(const std::vector<double> &v)
@@ -371,21 +359,6 @@ bool time_startup(const std::vector<std::string> &argv, const std::vector<std::s
 		pause();
 }
 
-double thread_cpu_seconds()
-{
-	timespec t;
-	clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-	return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-template <typename F>
-double timed(F f)
-{
-	auto start = clock_type::now();
-	f();
-	return seconds_since(start);
-}
-
 // The samples of one timed operation: wall clock and the thread's CPU time,
 // which other work on a shared machine inflates less.
 struct samples {
@@ -397,9 +370,9 @@ struct samples {
 	template <typename F>
 	void time(F f)
 	{
-		double cpu0 = thread_cpu_seconds();
-		wall.push_back(timed(f));
-		cpu.push_back(thread_cpu_seconds() - cpu0);
+		const sample s = timed(f);
+		wall.push_back(s.wall);
+		cpu.push_back(s.cpu);
 	}
 };
 
@@ -609,7 +582,7 @@ int main(int argc, char *argv[])
 	// same work as a process of its own.
 	double in_process = 1e9;
 	for (int i = 0; i < 3; i++)
-		in_process = std::min(in_process, timed([&] { load_and_sort(db, playlists); }));
+		in_process = std::min(in_process, timed([&] { load_and_sort(db, playlists); }).wall);
 	std::string mark = last_row_mark();
 	medialib_destroy();
 	malloc_trim(0);

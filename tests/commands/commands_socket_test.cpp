@@ -12,16 +12,6 @@
 namespace
 {
 
-// A row of the default columns, whole.
-std::string columns(const char *artist, const char *album, const char *title, const char *track,
-                    const char *year, const char *length)
-{
-	char row[100];
-	snprintf(row, sizeof row, "%-20s %-20s %-20s %4s %4s %9s", artist, album, title, track,
-	         year, length);
-	return row;
-}
-
 const std::string MORNING_ROW =
         columns("Alpha Band", "First Light", "Morning Song", "  1", "2001", "2s");
 const std::string EVENING_ROW =

@@ -14,18 +14,6 @@
 namespace
 {
 
-// A row of the playlist window with every column of the default display
-// whole: three left-aligned columns of 20, then Track, Year and Length
-// right-aligned in 4, 4 and 9, each column followed by one blank.
-std::string columns(const char *artist, const char *album, const char *title, const char *track,
-                    const char *year, const char *length)
-{
-	char row[100];
-	snprintf(row, sizeof row, "%-20s %-20s %-20s %4s %4s %9s", artist, album, title, track,
-	         year, length);
-	return row;
-}
-
 const std::string MORNING =
         columns("Alpha Band", "First Light", "Morning Song", "  1", "2001", "2s");
 const std::string EVENING = columns("Alpha Band", "First Light", "Evening", "  2", "2001", "1s");

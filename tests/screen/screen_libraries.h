@@ -128,6 +128,18 @@ inline std::string cut(const std::string &text, size_t w)
 	return shown.erase(shown.find_last_not_of(' ') + 1);
 }
 
+// A row of the playlist window with every column of the default display
+// whole: three left-aligned columns of 20, then Track, Year and Length
+// right-aligned in 4, 4 and 9, each column followed by one blank.
+inline std::string columns(const char *artist, const char *album, const char *title, const char *track,
+                    const char *year, const char *length)
+{
+	char row[100];
+	snprintf(row, sizeof row, "%-20s %-20s %-20s %4s %4s %9s", artist, album, title, track,
+	         year, length);
+	return row;
+}
+
 // The status text right-aligned on a row of cols columns.
 inline std::string status_row(const std::string &text, int cols = 80)
 {
@@ -146,9 +158,8 @@ inline std::string long_playlist_row(int index, int hoff)
 	const int n = index + 1;
 	const std::string nn = two_digits(n);
 	const std::string title = (n % 20 == 5 ? "Needle " : "Song ") + nn;
-	char full[100];
-	snprintf(full, sizeof full, "%-20s %-20s %-20s %4s %4s %9s", ("Artist " + nn).c_str(),
-	         ("Album " + nn).c_str(), title.c_str(), "", "", "");
+	const std::string full =
+	        columns(("Artist " + nn).c_str(), ("Album " + nn).c_str(), title.c_str(), "", "", "");
 	int skip = hoff, whole = 0;
 	for (int width : { 20, 20, 20, 4, 4, 9 }) {
 		if (skip < width)
@@ -156,7 +167,7 @@ inline std::string long_playlist_row(int index, int hoff)
 		skip -= width;
 		whole++;
 	}
-	return cut(std::string(full).substr(static_cast<size_t>(hoff + whole)), 61);
+	return cut(full.substr(static_cast<size_t>(hoff + whole)), 61);
 }
 
 // Rows 2 to 22 of an 80 x 24 screen on the long library: the library window
