@@ -8,6 +8,7 @@
 namespace
 {
 fatal_hook_fn fatal_hook = nullptr;
+} // namespace
 
 void run_fatal_hook()
 {
@@ -17,7 +18,6 @@ void run_fatal_hook()
 		hook();
 	}
 }
-} // namespace
 
 void error_set_fatal_hook(fatal_hook_fn hook)
 {

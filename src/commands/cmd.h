@@ -38,9 +38,14 @@ bool cmd_keyword(std::string_view word, const char *keyword);
 // Whether a sort of a saved playlist marks it as changed.
 extern bool save_sorts;
 
-struct playlist;
-// Shows p in the playlist window from its first row, without painting.
-void cmd_show_playlist(playlist *p);
+// How "reload conf" reads the configuration file again: the program's top
+// floor gives its reader. A file that is being read is not read again from
+// within.
+struct cmd_config_reader {
+	bool (*is_loading)();
+	int (*reload)(); // 0, or 1 when a line failed and was shown
+};
+extern const cmd_config_reader *config_reader;
 
 // The view commands.
 int cmd_color(const std::vector<std::string> &argv);

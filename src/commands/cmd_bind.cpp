@@ -1,8 +1,8 @@
 // The commands that change what keys do: bind, unbind and toggle.
 
 #include "commands/cmd.h"
-#include "keys/keybindings.h"
-#include "keys/toggle.h"
+#include "bindings/keybindings.h"
+#include "commands/toggle.h"
 #include "screen/message.h"
 
 namespace

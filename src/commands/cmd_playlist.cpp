@@ -6,9 +6,8 @@
 
 #include "base/file_replace.h"
 #include "commands/cmd.h"
-#include "core/config.h"
-#include "core/signals.h"
-#include "keys/ybuffer.h"
+#include "base/loop_flags.h"
+#include "playlist/ybuffer.h"
 #include "library/medialib.h"
 #include "player/player.h"
 #include "playlist/playlist_file.h"
@@ -80,9 +79,8 @@ int reload_db()
 	playing_playlist = nullptr;
 	player_info.queue = nullptr;
 	player_info.qidx = -1;
-	cmd_show_playlist(medialib.library);
+	show_playlist(medialib.library);
 	ui.library.voffset = 0;
-	ui.library.nrows = medialib.nplaylists();
 	ui.library.crow = 0;
 	// The load may have warned on the terminal behind the screen's back.
 	ui_clear();
@@ -91,6 +89,8 @@ int reload_db()
 }
 
 } // namespace
+
+const cmd_config_reader *config_reader = nullptr;
 
 int cmd_new(const std::vector<std::string> &argv)
 {
@@ -119,7 +119,6 @@ int cmd_new(const std::vector<std::string> &argv)
 	p->name = name;
 	const playlist &added = *p;
 	medialib_playlist_add(std::move(p));
-	ui.library.nrows += 1;
 	if (added.filename)
 		playlist_save(added);
 
@@ -150,7 +149,7 @@ int cmd_playlist(const std::vector<std::string> &argv)
 		return 0;
 	}
 
-	cmd_show_playlist(found);
+	show_playlist(found);
 	ui.active = &ui.playlist;
 	paint_all();
 	paint_message("jumped to playlist: %s", found->name.value_or("").c_str());
@@ -173,7 +172,7 @@ int cmd_quit(const std::vector<std::string> &argv)
 			}
 		}
 	}
-	sig_quit = 1;
+	request_quit();
 	return 0;
 }
 
@@ -188,12 +187,12 @@ int cmd_reload(const std::vector<std::string> &argv)
 		return reload_db();
 	if (cmd_keyword(argv[1], "conf")) {
 		// The file would run itself again without end.
-		if (config_is_loading()) {
+		if (config_reader == nullptr || config_reader->is_loading()) {
 			paint_error("%s: the configuration file is already being read",
 			            argv[0].c_str());
 			return 4;
 		}
-		return load_config(config_errors::report) == 0 ? 0 : 3;
+		return config_reader->reload() == 0 ? 0 : 3;
 	}
 	paint_error(usage, argv[0].c_str());
 	return 2;
@@ -244,8 +243,6 @@ int cmd_write(const std::vector<std::string> &argv)
 	if (found >= 0) {
 		replace_playlist(medialib.playlists[found].get(), &saved);
 		medialib_playlist_remove(found);
-	} else {
-		ui.library.nrows += 1;
 	}
 	playlist_save(saved);
 	medialib_playlist_add(std::move(copy));

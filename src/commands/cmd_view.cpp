@@ -6,7 +6,6 @@
 
 #include "commands/cmd.h"
 #include "commands/str2argv.h"
-#include "keys/keybindings.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
@@ -92,15 +91,6 @@ const struct {
 };
 
 } // namespace
-
-void cmd_show_playlist(playlist *p)
-{
-	if (viewing_playlist != p)
-		visual_start = -1;
-	viewing_playlist = p;
-	ui.playlist.nrows = p->nfiles();
-	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
-}
 
 int cmd_color(const std::vector<std::string> &argv)
 {
@@ -195,7 +185,7 @@ int cmd_filter(const std::vector<std::string> &argv)
 	results.history = playlist_history_new();
 	results.hist_present = -1;
 
-	cmd_show_playlist(&results);
+	show_playlist(&results);
 	paint_library();
 	paint_playlist();
 	return 0;

@@ -113,3 +113,15 @@ int load_config(config_errors on_error)
 	}
 	return 0;
 }
+
+namespace
+{
+
+// "reload conf" reads the file through this.
+const cmd_config_reader file_reader = {
+	config_is_loading,
+	[] { return load_config(config_errors::report); },
+};
+[[maybe_unused]] const bool reader_given = (config_reader = &file_reader, true);
+
+} // namespace

@@ -4,9 +4,14 @@
 
 #include <cerrno>
 #include <cmath>
+#include <optional>
+#include <string>
 
-#include "core/signals.h"
-#include "keys/keybindings.h"
+#include "base/loop_flags.h"
+#include "commands/cmd.h"
+#include "input/input.h"
+#include "keys/kb_execute.h"
+#include "keys/kba.h"
 #include "player/player.h"
 #include "remote/sock.h"
 #include "screen/message.h"
@@ -51,9 +56,29 @@ void on_timer()
 	prev_playing = playing;
 }
 
-// A key from the main loop: a digit extends the number prefix, anything
+// Acts on the resize, timer and child flags. A resize waits while the
+// screen is away for a shell command.
+void process_signals()
+{
+	if (sig_resize && !ui_is_ended()) {
+		sig_resize = 0;
+		ui_resize();
+		ui_clear();
+	}
+	if (sig_timer) {
+		sig_timer = 0;
+		on_timer();
+	}
+	if (sig_child) {
+		sig_child = 0;
+		player_sigchld();
+		shell_check();
+	}
+}
+
+// A key while no mode is open: a digit extends the number prefix, anything
 // else runs its binding.
-void handle_key(int key)
+void normal_key(int key)
 {
 	if (key <= 0)
 		return;
@@ -63,60 +88,82 @@ void handle_key(int key)
 		kb_execute(key);
 }
 
-} // namespace
-
-void process_signals()
+void feed_key(int key)
 {
-	if (sig_resize) {
-		ui_resize();
-		ui_clear();
-		paint_all();
-		sig_resize = 0;
-	}
-	if (sig_timer) {
-		on_timer();
-		sig_timer = 0;
-	}
-	if (sig_child) {
-		sig_child = 0;
-		player_sigchld();
-	}
+	input_feed(key);
+	// What the key typed into a prompt shows at once, over any message.
+	if (input_prompt() != nullptr)
+		prompt_touch();
 }
 
-void main_loop(int sock_fd)
+// A remote command: an action by name, else a command line. It must not
+// take the keyboard from an open prompt or pending key; what it says stays
+// on the command row until the next key.
+void run_remote(const std::string &text)
 {
-	while (!sig_quit) {
-		process_signals();
+	if (text == SOCK_PROBE)
+		return;
+	const bool prompt_open = input_prompt() != nullptr;
+	const long said = message_count();
+	input_refuse_modes(true);
+	if (!kb_execute_by_name(text))
+		cmd_execute(text);
+	input_refuse_modes(false);
+	if (input_take_refused())
+		paint_error("'%s' not run: a prompt is open", text.c_str());
+	if (prompt_open && message_count() != said)
+		prompt_hold();
+}
 
-		// A key put back by an action, or read ahead by curses, is
-		// already waiting: look at the socket without sleeping.
-		int key = ui_poll_key();
+} // namespace
+
+void main_loop(int sock_fd, const sigset_t &wait_mask)
+{
+	input_set_normal(normal_key);
+	while (!quit_requested()) {
+		process_signals();
+		if (quit_requested())
+			break;
+
+		// While a shell command runs, the terminal is its own. A key
+		// given back by a mode, or read ahead by curses, is already
+		// waiting: look at the socket without sleeping.
+		const bool keyboard = !shell_running();
+		int key = keyboard ? input_take_ungot() : -1;
+		if (key == -1 && keyboard)
+			key = ui_poll_key();
+
+		paint_flush();
 
 		fd_set fds;
 		FD_ZERO(&fds);
-		FD_SET(0, &fds);
+		if (keyboard)
+			FD_SET(0, &fds);
 		if (sock_fd > 0)
 			FD_SET(sock_fd, &fds);
-		timeval timeout = { key != -1 ? 0 : 1, 0 };
-
-		errno = 0;
-		int n = select(sock_fd > 0 ? sock_fd + 1 : 1, &fds, nullptr, nullptr, &timeout);
+		timespec timeout = { key != -1 ? 0 : 1, 0 };
+		int n = pselect(sock_fd > 0 ? sock_fd + 1 : 1, &fds, nullptr, nullptr, &timeout,
+		                &wait_mask);
 		if (n == -1) {
-			if (errno != 0 && errno != EINTR)
+			if (errno != EINTR)
 				break;
-			// The socket went unseen: a key read ahead waits for the
-			// next turn, so that a datagram that came with it still
-			// runs first.
+			// A signal came: its flag is seen first, and a key read
+			// ahead waits for the next turn, so that a datagram that
+			// came with it still runs first.
 			if (key != -1)
-				ui_ungetkey(key);
-			key = -1;
-			FD_ZERO(&fds);
+				input_unget(key);
+			continue;
 		}
-		if (sock_fd > 0 && FD_ISSET(sock_fd, &fds))
-			sock_recv_and_exec(sock_fd);
-		if (key == -1 && FD_ISSET(0, &fds))
-			key = ui_getkey();
-		if (key != -1)
-			handle_key(key);
+		if (sock_fd > 0 && FD_ISSET(sock_fd, &fds)) {
+			if (std::optional<std::string> text = sock_recv(sock_fd))
+				run_remote(*text);
+		}
+		if (key == -1 && keyboard && FD_ISSET(0, &fds)) {
+			// The end of input ends the program as a hang-up does.
+			if (ui_read_key(key) == UI_END_OF_INPUT)
+				request_quit();
+		}
+		if (key != -1 && !quit_requested())
+			feed_key(key);
 	}
 }

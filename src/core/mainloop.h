@@ -1,7 +1,9 @@
-// The main loop and the work that the signal flags ask for.
+// The main loop: the one place the program waits.
 #pragma once
 
-// Acts on the resize, timer and child flags.
-void process_signals();
-// Waits on the keyboard and the socket (when sock_fd > 0) until a quit is asked.
-void main_loop(int sock_fd);
+#include <csignal>
+
+// Until a quit is asked: waits on the keyboard and the socket (when
+// sock_fd > 0) with the signals of wait_mask let through, acts on what came
+// and on the signal flags, and paints what changed before it waits again.
+void main_loop(int sock_fd, const sigset_t &wait_mask);

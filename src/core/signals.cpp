@@ -2,12 +2,9 @@
 
 #include <sys/time.h>
 
-#include "base/error.h"
+#include <initializer_list>
 
-volatile sig_atomic_t sig_quit = 0;
-volatile sig_atomic_t sig_resize = 0;
-volatile sig_atomic_t sig_timer = 0;
-volatile sig_atomic_t sig_child = 0;
+#include "base/error.h"
 
 void signal_handler(int sig)
 {
@@ -47,4 +44,24 @@ void setup_timer()
 	timer.it_value.tv_usec = 500000;
 	if (setitimer(ITIMER_REAL, &timer, nullptr) == -1)
 		fatal_sys("setup_timer: setitimer failed");
+}
+
+void setup_signals(sigset_t &wait_mask)
+{
+	struct sigaction sa = {};
+	sigemptyset(&sa.sa_mask);
+	sa.sa_handler = signal_handler;
+	const std::initializer_list<int> signals = { SIGCHLD, SIGHUP,   SIGINT, SIGQUIT,
+		                                     SIGTERM, SIGWINCH, SIGALRM };
+	sigset_t followed;
+	sigemptyset(&followed);
+	for (int sig : signals) {
+		if (sigaction(sig, &sa, nullptr) == -1)
+			fatal_sys("setup_signals: sigaction failed");
+		sigaddset(&followed, sig);
+	}
+	if (sigprocmask(SIG_BLOCK, &followed, &wait_mask) == -1)
+		fatal_sys("setup_signals: sigprocmask failed");
+	for (int sig : signals)
+		sigdelset(&wait_mask, sig);
 }

@@ -1,14 +1,17 @@
-// Signal flags, the one signal handler and the half-second timer.
+// The one signal handler, the half-second timer and the signal mask the
+// main loop waits with.
 #pragma once
 
 #include <csignal>
 
-extern volatile sig_atomic_t sig_quit;
-extern volatile sig_atomic_t sig_resize;
-extern volatile sig_atomic_t sig_timer;
-extern volatile sig_atomic_t sig_child;
+#include "base/loop_flags.h"
 
 // Sets the flag that belongs to the signal.
 void signal_handler(int sig);
 // Installs the SIGALRM action and starts the half-second interval timer.
 void setup_timer();
+// Installs the handler for the signals the program follows and blocks them:
+// they are taken only while the main loop waits, so that none arrives
+// between its look at the flags and the wait. wait_mask receives the mask
+// to wait with.
+void setup_signals(sigset_t &wait_mask);

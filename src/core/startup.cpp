@@ -13,9 +13,10 @@
 #include "core/mainloop.h"
 #include "core/signals.h"
 #include "ecmd/ecmd.h"
-#include "keys/keybindings.h"
-#include "keys/toggle.h"
-#include "keys/ybuffer.h"
+#include "bindings/keybindings.h"
+#include "commands/toggle.h"
+#include "playlist/ybuffer.h"
+#include "screen/message.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
@@ -97,10 +98,7 @@ void startup_screen()
 	ui_init(18);
 	paint_setup_colors();
 
-	viewing_playlist = medialib.library;
-	ui.playlist.nrows = medialib.library->nfiles();
-	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
-	ui.library.nrows = medialib.nplaylists();
+	show_playlist(medialib.library);
 	playing_playlist = nullptr;
 }
 
@@ -127,8 +125,8 @@ int korvane_main(int argc, char *argv[])
 	}
 
 	signal(SIGPIPE, SIG_IGN);
-	for (int sig : { SIGCHLD, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGWINCH })
-		signal(sig, signal_handler);
+	sigset_t wait_mask;
+	setup_signals(wait_mask);
 	setup_timer();
 
 	mi_query_init();
@@ -150,13 +148,13 @@ int korvane_main(int argc, char *argv[])
 	startup_screen();
 	load_config();
 
-	player_init(player_backend);
+	player_init(player_backend, paint_message, paint_error);
 	player_info.mode = MODE_LOOP;
 	atexit(player_destroy);
 
 	paint_all();
-	if (!sig_quit)
-		main_loop(sock_fd.get());
+	if (!quit_requested())
+		main_loop(sock_fd.get(), wait_mask);
 
 	ui_destroy();
 	player_destroy();

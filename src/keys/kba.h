@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "keys/kb_args.h"
+#include "bindings/kb_args.h"
 
 // Navigation: rows, pages, columns, jumps and searches.
 void kba_scroll_row(KbaArgs a);
@@ -44,9 +44,14 @@ void seek_playback(KbaArgs a);
 
 // The '!' command line.
 void kba_shell(KbaArgs a);
-// Runs a shell command line outside the screen and waits for a key before
-// coming back; a key other than ENTER is then handled as a key of its own.
+// Runs a shell command line outside the screen; once it has ended a key
+// brings the screen back, and a key other than ENTER is then handled as a
+// key of its own.
 void shell_exec(const std::string &line);
+// Whether a shell command is running: the terminal is its own meanwhile.
+bool shell_running();
+// Notices the end of the shell command (after a child signal).
+void shell_check();
 
 // Editing: visual mode, cut, yank, paste, undo and redo.
 void kba_visual(KbaArgs a);
@@ -55,10 +60,6 @@ void kba_yank(KbaArgs a);
 void paste(KbaArgs a);
 void kba_undo(KbaArgs a);
 void kba_redo(KbaArgs a);
-// Waits for the key an action reads after its own, keeping the screen and
-// the player live; -1 when a quit was asked meanwhile or the screen is not
-// up.
-int kba_wait_key();
 
 // Toggle lists: run the next or previous command of a register's ring.
 void kba_toggle(KbaArgs a);

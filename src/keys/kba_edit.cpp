@@ -7,11 +7,10 @@
 #include <string>
 
 #include "base/error.h"
-#include "core/mainloop.h"
-#include "core/signals.h"
+#include "input/input.h"
 #include "keys/kba.h"
-#include "keys/keybindings.h"
-#include "keys/ybuffer.h"
+#include "keys/kb_execute.h"
+#include "playlist/ybuffer.h"
 #include "library/medialib.h"
 #include "player/player.h"
 #include "screen/message.h"
@@ -27,12 +26,12 @@ struct edit_range {
 	int end;
 };
 
-// The range of a cut or a yank: the visual selection, which ends visual
+// What a cut or a yank works on: the visual selection, which ends visual
 // mode, or what the key after the action asks for: its own key again for
 // count files from the cursor, 'G' for all files from the cursor on. Any
-// other key is put back to be handled next and gives no range; so do a NUL
-// key and a quit.
-std::optional<edit_range> take_range(int own_key)
+// other key is given back to be handled next and gives no range; so do a
+// NUL key and a quit. act gets the range.
+void with_range(int own_key, void (*act)(const edit_range &r))
 {
 	const swindow &w = *ui.active;
 	const int c = w.cursor_index();
@@ -41,19 +40,20 @@ std::optional<edit_range> take_range(int own_key)
 		// The highlight goes, even when the action is then refused.
 		visual_start = -1;
 		paint_playlist();
-		return r;
+		act(r);
+		return;
 	}
 
 	const int n = numprefix_take();
-	const int key = kba_wait_key();
-	if (key == own_key)
-		return edit_range{ c,
-			           static_cast<int>(std::min<int64_t>(int64_t{ c } + n, INT_MAX)) };
-	if (key == 'G')
-		return edit_range{ c, w.nrows };
-	if (key > 0)
-		ui_ungetkey(key);
-	return std::nullopt;
+	input_next_key([own_key, act, c, n](int key) {
+		if (key == own_key)
+			act(edit_range{
+			        c, static_cast<int>(std::min<int64_t>(int64_t{ c } + n, INT_MAX)) });
+		else if (key == 'G')
+			act(edit_range{ c, ui.active->nrows() });
+		else if (key > 0)
+			input_unget(key);
+	});
 }
 
 // After a list shrank, keeps the cursor off the rows past its end; with the
@@ -61,18 +61,27 @@ std::optional<edit_range> take_range(int own_key)
 // where the navigation keys bring it back.
 void clamp_cursor(swindow &w)
 {
-	if (w.crow + w.voffset >= w.nrows)
-		w.crow = w.nrows - w.voffset - 1;
+	if (w.cursor_index() >= w.nrows())
+		w.crow = w.nrows() - w.voffset - 1;
 }
 
-// Shows the library in the playlist window from its first row.
-void show_library()
+// Removes registry entry i and its file.
+void remove_playlist(int i)
 {
-	viewing_playlist = medialib.library;
-	visual_start = -1;
-	ui.playlist.nrows = medialib.library->nfiles();
-	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
-	paint_playlist();
+	playlist *p = medialib.playlists[static_cast<size_t>(i)].get();
+	// Nothing may play from, or show, the playlist once it is released.
+	if (p == playing_playlist || p == player_info.queue) {
+		player_stop();
+		playing_playlist = nullptr;
+		player_info.queue = nullptr;
+		player_info.qidx = -1;
+	}
+	if (p == viewing_playlist)
+		show_playlist(medialib.library);
+
+	medialib_playlist_remove(i);
+	clamp_cursor(ui.library);
+	paint_library();
 }
 
 // Deletes registry entry i and its file once the user said yes.
@@ -86,30 +95,22 @@ void delete_playlist(int i)
 
 	const std::string name = p->name.value_or("");
 	const std::string question = "Are you sure you want to delete '" + name + "'?";
-	int answer = -1;
-	if (user_get_yesno(question.c_str(), answer) != 0) {
-		paint_message("delete of '%s' cancelled", name.c_str());
-		return;
-	}
-	if (answer != 1) {
-		paint_message("playlist '%s' not deleted", name.c_str());
-		return;
-	}
-
-	// Nothing may play from, or show, the playlist once it is released.
-	if (p == playing_playlist || p == player_info.queue) {
-		player_stop();
-		playing_playlist = nullptr;
-		player_info.queue = nullptr;
-		player_info.qidx = -1;
-	}
-	if (p == viewing_playlist)
-		show_library();
-
-	ui.library.nrows--;
-	clamp_cursor(ui.library);
-	medialib_playlist_remove(i);
-	paint_library();
+	input_ask_yesno(question, [p, name](std::optional<int> answer) {
+		if (!answer) {
+			paint_message("delete of '%s' cancelled", name.c_str());
+			return;
+		}
+		if (*answer != 1) {
+			paint_message("playlist '%s' not deleted", name.c_str());
+			return;
+		}
+		// The playlist may have gone meanwhile (a remote command).
+		for (int i = 0; i < medialib.nplaylists(); i++)
+			if (medialib.playlists[static_cast<size_t>(i)].get() == p) {
+				remove_playlist(i);
+				break;
+			}
+	});
 }
 
 // Cuts the files of the range from the viewed playlist into the yank buffer.
@@ -122,14 +123,13 @@ void cut_files(const edit_range &r)
 	}
 
 	swindow &w = ui.playlist;
-	const int end = std::min({ r.end, w.nrows, v.nfiles() });
+	const int end = std::min(r.end, v.nfiles());
 	const int n = end - r.start;
 	ybuffer_clear();
 	ybuffer_add_files(v.files.data() + r.start, n);
 	playlist_remove_file(v, r.start, n, true);
 	v.needs_saving = true;
 
-	w.nrows = v.nfiles();
 	clamp_cursor(w);
 	paint_playlist();
 	paint_library();
@@ -139,9 +139,7 @@ void cut_files(const edit_range &r)
 // The number of entries the playlist window can edit.
 int playlist_rows()
 {
-	return viewing_playlist == nullptr
-	               ? 0
-	               : std::min(ui.playlist.nrows, viewing_playlist->nfiles());
+	return ui.playlist.nrows();
 }
 
 // Undoes or redoes the latest change of the viewed playlist.
@@ -162,26 +160,11 @@ void step_history(bool undo)
 	else
 		paint_message(undo ? "Nothing to undo." : "Nothing to redo.");
 
-	ui.playlist.nrows = v.nfiles();
 	clamp_cursor(ui.playlist);
 	paint_playlist();
 }
 
 } // namespace
-
-int kba_wait_key()
-{
-	for (;;) {
-		if (!ui_is_up())
-			return -1;
-		const int key = ui_getkey();
-		if (key != -1)
-			return key;
-		if (sig_quit)
-			return -1;
-		process_signals();
-	}
-}
 
 void kba_visual(KbaArgs)
 {
@@ -193,30 +176,49 @@ void kba_visual(KbaArgs)
 	paint_playlist();
 }
 
-void kba_cut(KbaArgs)
+namespace
 {
-	const std::optional<edit_range> r = take_range('d');
-	if (!r)
-		return;
 
+// Cuts the range from the active window: files from the playlist window, or
+// one playlist from the library window after a question.
+void cut_range(const edit_range &r)
+{
 	const swindow &w = *ui.active;
 	const bool library_window = &w == &ui.library;
-	const int rows =
-	        library_window ? std::min(w.nrows, medialib.nplaylists()) : playlist_rows();
-	if (r->start < 0 || r->start >= rows) {
+	const int rows = library_window ? medialib.nplaylists() : playlist_rows();
+	if (r.start < 0 || r.start >= rows) {
 		paint_message("nothing to delete here!");
 		return;
 	}
 
 	if (!library_window) {
-		cut_files(*r);
+		cut_files(r);
 		return;
 	}
-	if (r->end != r->start + 1) {
+	if (r.end != r.start + 1) {
 		paint_error("cannot delete multiple playlists");
 		return;
 	}
-	delete_playlist(r->start);
+	delete_playlist(r.start);
+}
+
+void yank_range(const edit_range &r)
+{
+	const int start = std::max(r.start, 0);
+	const int n = std::max(std::min(r.end, playlist_rows()) - start, 0);
+	ybuffer_clear();
+	if (n > 0)
+		ybuffer_add_files(viewing_playlist->files.data() + start, n);
+
+	paint_playlist();
+	paint_message("Yanked %d files.", n);
+}
+
+} // namespace
+
+void kba_cut(KbaArgs)
+{
+	with_range('d', cut_range);
 }
 
 void kba_yank(KbaArgs)
@@ -229,18 +231,7 @@ void kba_yank(KbaArgs)
 		paint_error("nothing to yank!");
 		return;
 	}
-
-	const std::optional<edit_range> r = take_range('y');
-	if (!r)
-		return;
-	const int start = std::max(r->start, 0);
-	const int n = std::max(std::min(r->end, playlist_rows()) - start, 0);
-	ybuffer_clear();
-	if (n > 0)
-		ybuffer_add_files(viewing_playlist->files.data() + start, n);
-
-	paint_playlist();
-	paint_message("Yanked %d files.", n);
+	with_range('y', yank_range);
 }
 
 void paste(KbaArgs a)
@@ -292,8 +283,6 @@ void paste(KbaArgs a)
 
 	pos = std::clamp<int64_t>(pos, 0, t->nfiles());
 	playlist_file_add(*t, ybuffer.files.data(), static_cast<int>(pos), ybuffer.nfiles(), true);
-	if (t == viewing_playlist)
-		ui.playlist.nrows = t->nfiles();
 	t->needs_saving = true;
 
 	paint_library();

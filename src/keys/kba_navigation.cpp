@@ -10,7 +10,9 @@
 #include "base/error.h"
 #include "commands/str2argv.h"
 #include "keys/kba.h"
-#include "keys/keybindings.h"
+#include "input/input.h"
+#include "input/line_editor.h"
+#include "keys/kb_execute.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
@@ -24,7 +26,7 @@ namespace
 // The last screen row that shows content.
 int maxrow(const swindow &w)
 {
-	return w.voffset + w.h < w.nrows ? w.h - 1 : w.nrows - w.voffset - 1;
+	return w.voffset + w.h < w.nrows() ? w.h - 1 : w.nrows() - w.voffset - 1;
 }
 
 // swindow_scroll for a distance that may be far beyond the list (counts go
@@ -38,7 +40,7 @@ void scroll_by(swindow &w, int direction, int64_t n)
 		limit = w.voffset;
 		break;
 	case DOWN:
-		limit = w.nrows;
+		limit = w.nrows();
 		break;
 	case LEFT:
 		limit = w.hoffset;
@@ -123,8 +125,8 @@ void kba_scroll_row(KbaArgs a)
 		scroll_by(w, UP, -crow);
 		crow = 0;
 	}
-	if (crow + w.voffset >= w.nrows)
-		crow = w.nrows - w.voffset - 1;
+	if (crow + w.voffset >= w.nrows())
+		crow = w.nrows() - w.voffset - 1;
 	if (crow >= w.h) {
 		scroll_by(w, DOWN, crow - w.h + 1);
 		crow = w.h - 1;
@@ -154,8 +156,8 @@ void scroll_page(KbaArgs a)
 			crow -= n;
 		if (crow < 0)
 			crow = 0;
-		if (crow + w.voffset >= w.nrows)
-			crow = w.nrows - w.voffset - 1;
+		if (crow + w.voffset >= w.nrows())
+			crow = w.nrows() - w.voffset - 1;
 		if (crow >= w.h)
 			crow = w.h - 1;
 		if (crow < 0)
@@ -243,6 +245,21 @@ void jumpto_page(KbaArgs a)
 	paint_active_window();
 }
 
+// Moves the cursor of w to line target (from 1; 0 acts like 1).
+static void jump_to_line(swindow &w, int target)
+{
+	if (target <= w.voffset) {
+		swindow_scroll(w, UP, w.voffset - target + 1);
+		w.crow = 0;
+	} else if (target > w.voffset + w.h) {
+		swindow_scroll(w, DOWN, target - w.h - w.voffset);
+		w.crow = w.h - 1;
+	} else {
+		w.crow = target - w.voffset - 1;
+	}
+	paint_active_window();
+}
+
 void jumpto_file(KbaArgs a)
 {
 	swindow &w = *ui.active;
@@ -253,20 +270,24 @@ void jumpto_file(KbaArgs a)
 	case PERCENT:
 		if (p < 1 || p > 100)
 			return;
-		target = static_cast<int>(static_cast<float>(w.nrows) *
+		target = static_cast<int>(static_cast<float>(w.nrows()) *
 		                          (static_cast<float>(p) / 100.0f));
 		break;
 	case NUMBER:
 		if (a.num == 'G') {
-			target = p == -1 ? w.nrows : std::min(p, w.nrows);
+			target = p == -1 ? w.nrows() : std::min(p, w.nrows());
 		} else if (a.num == 'g') {
-			const int key = kba_wait_key();
-			if (key != 'g' && key != 0) {
-				if (key != -1)
-					ui_ungetkey(key);
-				return;
-			}
-			target = p == -1 ? 1 : std::min(p, w.nrows);
+			// The second key decides: 'g' (or NUL) jumps, any other is
+			// handled as a key of its own.
+			input_next_key([p](int key) {
+				if (key != 'g' && key != 0) {
+					input_unget(key);
+					return;
+				}
+				swindow &active = *ui.active;
+				jump_to_line(active, p == -1 ? 1 : std::min(p, active.nrows()));
+			});
+			return;
 		} else {
 			fatal("jumpto_file: NUMBER type with no num!");
 		}
@@ -274,24 +295,34 @@ void jumpto_file(KbaArgs a)
 	default:
 		fatal("jumpto_file: invalid scale");
 	}
-
-	// target is a line number from 1; 0 acts like 1.
-	if (target <= w.voffset) {
-		swindow_scroll(w, UP, w.voffset - target + 1);
-		w.crow = 0;
-	} else if (target > w.voffset + w.h) {
-		swindow_scroll(w, DOWN, target - w.h - w.voffset);
-		w.crow = w.h - 1;
-	} else {
-		w.crow = target - w.voffset - 1;
-	}
-
-	paint_active_window();
+	jump_to_line(w, target);
 }
 
 void kba_go(KbaArgs)
 {
 	jumpto_file(line_jump('g'));
+}
+
+// Runs a search typed after the prompt.
+static void run_search(KbaDirection direction, const std::string &line)
+{
+	std::vector<std::string> words;
+	std::optional<std::string> errmsg;
+	if (str2argv(line, words, errmsg) != 0) {
+		paint_error("parse error: %s in '%s'", errmsg.value_or("").c_str(), line.c_str());
+		return;
+	}
+
+	mi_query_clear();
+	mi_query_setraw(line);
+	for (const std::string &word : words)
+		mi_query_add_token(word);
+	search_direction = direction;
+	argv_free(words);
+
+	KbaArgs find = kba_args_none();
+	find.direction = SAME;
+	search_find(find);
 }
 
 void search(KbaArgs a)
@@ -308,29 +339,14 @@ void search(KbaArgs a)
 		fatal("search: invalid direction");
 	}
 
-	std::string line;
-	if (user_getstr(prompt, line) != 0) {
-		paint_clear_command();
-		return;
-	}
-
-	std::vector<std::string> words;
-	std::optional<std::string> errmsg;
-	if (str2argv(line, words, errmsg) != 0) {
-		paint_error("parse error: %s in '%s'", errmsg.value_or("").c_str(), line.c_str());
-		return;
-	}
-
-	mi_query_clear();
-	mi_query_setraw(line);
-	for (const std::string &word : words)
-		mi_query_add_token(word);
-	search_direction = a.direction;
-	argv_free(words);
-
-	KbaArgs find = kba_args_none();
-	find.direction = SAME;
-	search_find(find);
+	const KbaDirection direction = a.direction;
+	input_push(std::make_unique<line_editor>(prompt,
+	                                         [direction](std::optional<std::string> line) {
+		                                         if (!line)
+			                                         paint_clear_command();
+		                                         else
+			                                         run_search(direction, *line);
+	                                         }));
 }
 
 int search_next_row(int start, int nrows, bool forward, bool (*matches)(int row),
@@ -382,7 +398,7 @@ void search_find(KbaArgs a)
 	const char *notice = nullptr;
 	bool (*matches)(int) = &w == &ui.library ? library_row_matches : playlist_row_matches;
 	void (*ahead)(int, bool) = &w == &ui.library ? nullptr : playlist_row_ahead;
-	const int idx = w.nrows > 0 ? search_next_row(w.cursor_index(), w.nrows, forward, matches,
+	const int idx = w.nrows() > 0 ? search_next_row(w.cursor_index(), w.nrows(), forward, matches,
 	                                              notice, ahead)
 	                            : -1;
 	if (idx == -1) {

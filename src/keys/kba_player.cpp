@@ -6,7 +6,7 @@
 
 #include "base/error.h"
 #include "keys/kba.h"
-#include "keys/keybindings.h"
+#include "keys/kb_execute.h"
 #include "player/player.h"
 #include "screen/paint.h"
 

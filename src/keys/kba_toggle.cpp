@@ -4,8 +4,9 @@
 #include "base/error.h"
 #include "commands/cmd.h"
 #include "keys/kba.h"
-#include "keys/keybindings.h"
-#include "keys/toggle.h"
+#include "commands/toggle.h"
+#include "input/input.h"
+#include "keys/kb_execute.h"
 #include "screen/message.h"
 
 namespace
@@ -16,19 +17,25 @@ bool is_register(int key)
 	return (key >= 'a' && key <= 'z') || (key >= 'A' && key <= 'Z');
 }
 
-// Reads keys until a register letter comes, dropping every other key; -1
-// for a NUL key, -2 when a quit was asked meanwhile.
-int read_register()
+// Steps n commands through the ring of register reg and runs the command
+// there.
+void toggle_run(int reg, int n, bool forward)
 {
-	for (;;) {
-		const int key = kba_wait_key();
-		if (key == -1)
-			return -2;
-		if (key == 0)
-			return -1;
-		if (is_register(key))
-			return key;
+	toggle_list *list = toggle_get(reg);
+	if (list == nullptr) {
+		paint_error("No toggle list in register %c (%i).", reg, reg);
+		return;
 	}
+	const ssize_t size = static_cast<ssize_t>(list->size());
+	if (size == 0) {
+		paint_error("The toggle list in register %c has no commands.", reg);
+		return;
+	}
+
+	list->index = toggle_step(list->index, size, n, forward);
+	// The command may define the register anew, which releases the list.
+	const std::string command = list->commands[static_cast<size_t>(list->index)];
+	cmd_execute(command);
 }
 
 } // namespace
@@ -50,23 +57,13 @@ void kba_toggle(KbaArgs a)
 		fatal("%s: invalid direction", "kba_toggle");
 
 	const int n = numprefix_take();
-	const int reg = read_register();
-	if (reg == -2)
-		return;
-
-	toggle_list *list = toggle_get(reg);
-	if (list == nullptr) {
-		paint_error("No toggle list in register %c (%i).", reg, reg);
-		return;
-	}
-	const ssize_t size = static_cast<ssize_t>(list->size());
-	if (size == 0) {
-		paint_error("The toggle list in register %c has no commands.", reg);
-		return;
-	}
-
-	list->index = toggle_step(list->index, size, n, a.direction == FORWARD);
-	// The command may define the register anew, which releases the list.
-	const std::string command = list->commands[static_cast<size_t>(list->index)];
-	cmd_execute(command);
+	const bool forward = a.direction == FORWARD;
+	// Keys are read until a register letter comes, dropping every other
+	// key; a NUL key ends the wait with nothing done.
+	input_push(std::make_unique<pending_key>(
+	        [](int key) { return key == 0 || is_register(key); },
+	        [n, forward](int key) {
+		        if (key != 0)
+			        toggle_run(key, n, forward);
+	        }));
 }

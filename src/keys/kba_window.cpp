@@ -1,6 +1,6 @@
 // Actions on the program and its windows: quit, redraw, switching windows,
 // a file's information page, opening a playlist and playing a file.
-#include "core/signals.h"
+#include "base/loop_flags.h"
 #include "keys/kba.h"
 #include "library/medialib.h"
 #include "player/player.h"
@@ -32,7 +32,7 @@ bool cursor_on_file()
 
 void kba_quit(KbaArgs)
 {
-	sig_quit = 1;
+	request_quit();
 }
 
 void kba_redraw(KbaArgs)
@@ -74,12 +74,7 @@ void kba_play(KbaArgs)
 		const int idx = ui.library.cursor_index();
 		if (idx < 0 || idx >= medialib.nplaylists())
 			return;
-		viewing_playlist = medialib.playlists[idx].get();
-		ui.playlist.nrows = viewing_playlist->nfiles();
-		ui.playlist.crow = 0;
-		ui.playlist.voffset = 0;
-		ui.playlist.hoffset = 0;
-		paint_playlist();
+		show_playlist(medialib.playlists[idx].get());
 		activate_playlist_window();
 		return;
 	}

@@ -9,10 +9,8 @@
 #include <ctime>
 
 #include "base/error.h"
-#include "core/signals.h"
+#include "base/loop_flags.h"
 #include "player/mplayer.h"
-#include "screen/message.h"
-#include "screen/ui.h"
 
 namespace
 {
@@ -76,7 +74,7 @@ const int player_nbackends = sizeof player_backends / sizeof player_backends[0];
 
 player_state player_info = { NO_BACKEND };
 
-void player_init(const std::string &name)
+void player_init(const std::string &name, player_message_fn notice, player_message_fn error)
 {
 	player_info.mode = MODE_LINEAR;
 	player_info.queue = nullptr;
@@ -88,19 +86,15 @@ void player_init(const std::string &name)
 	for (int i = 0; i < player_nbackends && chosen == nullptr; i++)
 		if (strcasecmp(player_backends[i].name, name.c_str()) == 0)
 			chosen = &player_backends[i];
-	if (chosen == nullptr) {
-		ui_destroy();
+	if (chosen == nullptr)
 		fatal("backend '%s' not supported", name.c_str());
-	}
 	player_info.backend = *chosen;
-	if (player_info.backend.dynamic) {
-		ui_destroy();
+	if (player_info.backend.dynamic)
 		fatal("dynamically loaded backends not yet supported");
-	}
 
 	backend().set_callback_playnext(player_playnext);
-	backend().set_callback_notice(paint_message);
-	backend().set_callback_error(paint_error);
+	backend().set_callback_notice(notice);
+	backend().set_callback_error(error);
 	backend().set_callback_fatal(player_fatal);
 	backend().start();
 }
@@ -195,14 +189,14 @@ void player_playnext()
 
 void player_fatal(const char *fmt, ...)
 {
-	ui_destroy();
+	run_fatal_hook();
 	fprintf(stderr, "The player-backend '%s' has experienced a fatal error:\n", backend().name);
 	va_list ap;
 	va_start(ap, fmt);
 	vfprintf(stderr, fmt, ap);
 	va_end(ap);
 	fflush(stderr);
-	sig_quit = 1;
+	request_quit();
 	exit(1);
 }
 

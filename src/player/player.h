@@ -53,9 +53,10 @@ struct player_state {
 
 extern player_state player_info;
 
-// Chooses the backend of that name and starts it; an unknown name ends the
-// program.
-void player_init(const std::string &name);
+// Chooses the backend of that name and starts it, with the reports it
+// makes going to notice and error; an unknown name ends the program.
+void player_init(const std::string &name, player_message_fn notice = nullptr,
+                 player_message_fn error = nullptr);
 // Shuts the backend down; harmless when called again.
 void player_destroy();
 void player_set_queue(playlist *p, int qidx);

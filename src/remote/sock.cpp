@@ -9,8 +9,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "commands/cmd.h"
-#include "keys/keybindings.h"
 
 namespace
 {
@@ -126,13 +124,4 @@ std::optional<std::string> sock_recv(int fd)
 		return std::nullopt;
 	// The text ends at its first NUL byte, if any.
 	return std::string(buf, strnlen(buf, static_cast<size_t>(n)));
-}
-
-void sock_recv_and_exec(int fd)
-{
-	std::optional<std::string> text = sock_recv(fd);
-	if (!text || *text == SOCK_PROBE)
-		return;
-	if (!kb_execute_by_name(*text))
-		cmd_execute(*text);
 }

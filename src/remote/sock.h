@@ -30,5 +30,3 @@ int sock_send(const char *text);
 // Reads one datagram: its text up to SOCK_TEXT_MAX bytes and its first NUL;
 // nothing when the receive failed or another user sent it.
 std::optional<std::string> sock_recv(int fd);
-// Reads one datagram and runs it as an action or a command.
-void sock_recv_and_exec(int fd);

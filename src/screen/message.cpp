@@ -1,143 +1,194 @@
 #include "screen/message.h"
 
 #include <curses.h>
-#include <strings.h>
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
-#include "core/mainloop.h"
-#include "core/signals.h"
+#include "input/input.h"
+#include "input/line_editor.h"
 #include "screen/colors.h"
+#include "screen/draw.h"
 #include "screen/ui.h"
 
 namespace
 {
 
-constexpr int INPUT_MAX = 1000; // the line holds at most INPUT_MAX - 1 characters
+enum row_content { ROW_UNCHANGED, ROW_STATUS, ROW_MESSAGE, ROW_ERROR, ROW_EMPTY };
 
-void paint_line(int item, const char *fmt, va_list ap)
+row_content row = ROW_UNCHANGED;
+std::string row_text;
+long messages = 0;
+
+const line_editor *shown_prompt = nullptr; // the prompt drawn last
+bool prompt_dirty = false;
+bool prompt_held = false;
+
+bool can_show()
 {
-	WINDOW *w = ui.command.get();
-	werase(w);
-	wmove(w, 0, 0);
-	wattron(w, COLOR_PAIR(colors[item]));
-	vw_printw(w, fmt, ap);
-	wattroff(w, COLOR_PAIR(colors[item]));
-	wrefresh(w);
+	return ui_is_up() && !ui.too_small;
 }
 
-// The prompt and what has been typed so far, with the cursor after it.
-void show_input(const char *prompt, const std::string &typed)
+std::string format(const char *fmt, va_list ap)
 {
-	WINDOW *w = ui.command.get();
-	werase(w);
-	int plen = static_cast<int>(strlen(prompt));
-	mvwaddstr(w, 0, 0, prompt);
-	// Each character at its own column: what passes the right edge is not
-	// shown.
-	for (size_t i = 0; i < typed.size(); i++)
-		mvwaddch(w, 0, plen + static_cast<int>(i), static_cast<unsigned char>(typed[i]));
-	wmove(w, 0, plen + static_cast<int>(typed.size()));
-	wrefresh(w);
+	va_list copy;
+	va_copy(copy, ap);
+	char small[256];
+	const int n = vsnprintf(small, sizeof small, fmt, copy);
+	va_end(copy);
+	if (n < 0)
+		return std::string();
+	if (static_cast<size_t>(n) < sizeof small)
+		return std::string(small, static_cast<size_t>(n));
+	std::string text(static_cast<size_t>(n) + 1, '\0');
+	vsnprintf(text.data(), text.size(), fmt, ap);
+	text.resize(static_cast<size_t>(n));
+	return text;
+}
+
+void show(row_content what, std::string text)
+{
+	row = what;
+	row_text = std::move(text);
+	messages++;
+}
+
+// curses writes nothing when the cursor already is as asked.
+void set_cursor(bool on)
+{
+	curs_set(on ? 1 : 0);
 }
 
 } // namespace
 
 void paint_message(const char *fmt, ...)
 {
-	if (!ui_is_up() || ui.too_small)
+	if (!can_show())
 		return;
 	va_list ap;
 	va_start(ap, fmt);
-	paint_line(COLOR_MESSAGES, fmt, ap);
+	show(ROW_MESSAGE, format(fmt, ap));
 	va_end(ap);
 }
 
 void paint_error(const char *fmt, ...)
 {
-	if (!ui_is_up() || ui.too_small)
+	if (!can_show())
 		return;
 	va_list ap;
 	va_start(ap, fmt);
-	paint_line(COLOR_ERRORS, fmt, ap);
+	show(ROW_ERROR, format(fmt, ap));
 	va_end(ap);
-	beep();
+	if (!ui_is_ended())
+		beep();
 }
 
 void paint_clear_command()
 {
-	if (!ui_is_up() || ui.too_small)
+	if (!can_show())
 		return;
-	werase(ui.command.get());
-	wrefresh(ui.command.get());
+	row = ROW_EMPTY;
+	row_text.clear();
 }
 
-int user_getstr(const char *prompt, std::string &out)
+long message_count()
 {
-	std::string typed;
-	show_input(prompt, typed);
-	curs_set(1);
+	return messages;
+}
 
-	for (;;) {
-		int key = ui_getkey();
-		if (key == 0 || sig_quit)
-			break;
+void prompt_hold()
+{
+	prompt_held = true;
+}
 
-		// Keep the screen and the player live while the line is typed;
-		// whatever that painted on the command row, the line comes back.
-		curs_set(0);
-		process_signals();
-		curs_set(1);
-		show_input(prompt, typed);
+void prompt_touch()
+{
+	prompt_held = false;
+	prompt_dirty = true;
+}
 
-		if (key == -1)
-			continue;
-		if (key == '\n' || key == '\r')
-			break;
-		if (key == 27) {
-			typed.clear();
-			break;
-		}
-		if (key == 127 || key == KEY_LEFT || key == KEY_BACKSPACE || key == KEY_DC ||
-		    key == KEY_SDC) {
-			if (!typed.empty()) {
-				typed.pop_back();
-				show_input(prompt, typed);
-			} else if (key == KEY_BACKSPACE) {
-				break;
-			} else {
-				beep();
-			}
-			continue;
-		}
-		// A full line refuses more; what was typed stays.
-		if (typed.size() >= INPUT_MAX - 1) {
-			beep();
-			continue;
-		}
-		typed.push_back(static_cast<char>(key & 0xff));
-		show_input(prompt, typed);
+void command_row_show_status()
+{
+	row = ROW_STATUS;
+	row_text.clear();
+}
+
+bool command_row_paint()
+{
+	switch (std::exchange(row, ROW_UNCHANGED)) {
+	case ROW_UNCHANGED:
+		return false;
+	case ROW_STATUS:
+		draw_status_bar();
+		break;
+	case ROW_MESSAGE:
+		draw_command_row(COLOR_MESSAGES, row_text.c_str());
+		break;
+	case ROW_ERROR:
+		draw_command_row(COLOR_ERRORS, row_text.c_str());
+		break;
+	case ROW_EMPTY:
+		draw_command_row(-1, "");
+		break;
 	}
-	curs_set(0);
-
-	if (typed.empty())
-		return 1;
-	typed.erase(typed.find_last_not_of(' ') + 1);
-	out = typed;
-	return 0;
+	// Whatever went on the row, an open prompt comes back over it.
+	prompt_dirty = true;
+	return true;
 }
 
-int user_get_yesno(const char *prompt, int &answer)
+void command_row_take()
 {
-	std::string line;
-	if (user_getstr(prompt, line) != 0)
-		return 1;
-	if (strncasecmp(line.c_str(), "yes", 3) == 0 || strncasecmp(line.c_str(), "y", 1) == 0)
-		answer = 1;
-	else if (strncasecmp(line.c_str(), "no", 2) == 0 || strncasecmp(line.c_str(), "n", 1) == 0)
-		answer = 0;
+	row = ROW_UNCHANGED;
+}
+
+bool prompt_paint()
+{
+	const line_editor *p = input_prompt();
+	if (p == nullptr || prompt_held) {
+		shown_prompt = nullptr;
+		set_cursor(false);
+		return false;
+	}
+	const bool draw = prompt_dirty || p != shown_prompt;
+	prompt_dirty = false;
+	shown_prompt = p;
+	set_cursor(true);
+	if (draw)
+		draw_prompt();
 	else
-		answer = -1;
-	return 0;
+		wnoutrefresh(ui.command.get()); // the cursor goes back to the prompt
+	return draw;
+}
+
+void draw_command_row(int item, const char *text)
+{
+	WINDOW *w = ui.command.get();
+	werase(w);
+	wmove(w, 0, 0);
+	if (item >= 0)
+		wattron(w, COLOR_PAIR(colors[item]));
+	waddstr(w, text);
+	if (item >= 0)
+		wattroff(w, COLOR_PAIR(colors[item]));
+	wnoutrefresh(w);
+}
+
+void draw_prompt()
+{
+	const line_editor *p = input_prompt();
+	WINDOW *w = ui.command.get();
+	werase(w);
+	const std::string &prompt = p->prompt();
+	const std::string &typed = p->text();
+	const int plen = static_cast<int>(prompt.size());
+	mvwaddstr(w, 0, 0, prompt.c_str());
+	// Each character at its own column: what passes the right edge is not
+	// shown.
+	for (size_t i = 0; i < typed.size(); i++)
+		mvwaddch(w, 0, plen + static_cast<int>(i), static_cast<unsigned char>(typed[i]));
+	wmove(w, 0, plen + static_cast<int>(typed.size()));
+	wnoutrefresh(w);
 }

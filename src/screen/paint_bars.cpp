@@ -4,12 +4,10 @@
 
 #include "player/player.h"
 #include "screen/colors.h"
+#include "screen/draw.h"
 #include "screen/paint.h"
 #include "screen/paint_text.h"
 #include "screen/ui.h"
-
-playlist *viewing_playlist = nullptr;
-playlist *playing_playlist = nullptr;
 
 namespace
 {
@@ -24,40 +22,18 @@ bool can_paint()
 	return ui_is_up() && !ui.too_small;
 }
 
+} // namespace
+
 // While the terminal is too small for the layout, as much as fits of a
 // notice saying so.
-void paint_too_small()
+void draw_too_small()
 {
 	werase(stdscr);
 	mvwaddnstr(stdscr, 0, 0, "Terminal too small for korvane.", COLS);
-	wrefresh(stdscr);
+	wnoutrefresh(stdscr);
 }
 
-} // namespace
-
-void paint_all()
-{
-	if (ui_is_up() && ui.too_small) {
-		paint_too_small();
-		return;
-	}
-	paint_borders();
-	paint_player();
-	paint_status_bar();
-	paint_library();
-	paint_playlist();
-}
-
-void paint_active_window()
-{
-	if (ui.active == &ui.library)
-		paint_library();
-	else
-		paint_playlist();
-	paint_status_bar();
-}
-
-void paint_borders()
+void draw_borders()
 {
 	if (!can_paint())
 		return;
@@ -68,10 +44,10 @@ void paint_borders()
 		mvaddch(1, ui.lwidth, ACS_TTEE);
 	}
 	attroff(COLOR_PAIR(colors[COLOR_BARS]));
-	refresh();
+	wnoutrefresh(stdscr);
 }
 
-void paint_player()
+void draw_player()
 {
 	if (!can_paint())
 		return;
@@ -83,7 +59,7 @@ void paint_player()
 		wattron(w, player_color);
 		mvwaddstr(w, 0, 0, pad_text("korvane...", COLS, MI_ALIGN_LEFT).c_str());
 		wattroff(w, player_color);
-		wrefresh(w);
+		wnoutrefresh(w);
 		return;
 	}
 
@@ -122,10 +98,10 @@ void paint_player()
 	mvwaddnstr(w, 0, 0, player_bar_text(mode_marker, player_is_paused(), t, text).c_str(),
 	           COLS);
 	wattroff(w, player_color);
-	wrefresh(w);
+	wnoutrefresh(w);
 }
 
-void paint_status_bar()
+void draw_status_bar()
 {
 	if (!can_paint())
 		return;
@@ -133,12 +109,12 @@ void paint_status_bar()
 	bool library = ui.active == &ui.library;
 	std::string name =
 	        !library && viewing_playlist != nullptr ? viewing_playlist->name.value_or("") : "";
-	std::string text = status_bar_text(library, name, a.crow, a.voffset, a.hoffset, a.nrows);
+	std::string text = status_bar_text(library, name, a.crow, a.voffset, a.hoffset, a.nrows());
 
 	WINDOW *w = ui.command.get();
 	werase(w);
 	wattron(w, COLOR_PAIR(colors[COLOR_STATUS]));
 	mvwaddnstr(w, 0, 0, pad_text(text, COLS, MI_ALIGN_RIGHT).c_str(), COLS);
 	wattroff(w, COLOR_PAIR(colors[COLOR_STATUS]));
-	wrefresh(w);
+	wnoutrefresh(w);
 }

@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <ctime>
 
-#include "keys/keybindings.h"
 #include "library/medialib.h"
 #include "meta/mi_sort.h"
 #include "player/player.h"
 #include "screen/colors.h"
+#include "screen/draw.h"
 #include "screen/paint.h"
 #include "screen/paint_text.h"
 #include "screen/ui.h"
-
-bool showing_file_info = false;
 
 namespace
 {
@@ -35,7 +33,7 @@ void print_padded(WINDOW *w, int row, int col, const std::string &text, int n)
 
 } // namespace
 
-void paint_library()
+void draw_library()
 {
 	swindow &sw = ui.library;
 	if (!can_paint(sw))
@@ -92,12 +90,11 @@ void paint_library()
 		}
 	}
 	wattroff(w, pair(COLOR_LIBRARY));
-	wrefresh(w);
+	wnoutrefresh(w);
 }
 
-void paint_playlist()
+void draw_playlist()
 {
-	showing_file_info = false;
 	swindow &sw = ui.playlist;
 	if (!can_paint(sw) || viewing_playlist == nullptr)
 		return;
@@ -157,10 +154,10 @@ void paint_playlist()
 			wattroff(w, pair(COLOR_PLAYING_PLAYLIST));
 		wattroff(w, pair(COLOR_PLAYLIST));
 	}
-	wrefresh(w);
+	wnoutrefresh(w);
 }
 
-void paint_playlist_file_info(const meta_info *mi)
+void draw_playlist_file_info(const meta_info *mi)
 {
 	swindow &sw = ui.playlist;
 	if (!can_paint(sw))
@@ -192,6 +189,5 @@ void paint_playlist_file_info(const meta_info *mi)
 		when[0] = '\0';
 	mvwprintw(w, k + 15, 0, "%15s: %s", "Last Updated", when);
 	wattroff(w, pair(COLOR_PLAYLIST));
-	wrefresh(w);
-	showing_file_info = true;
+	wnoutrefresh(w);
 }

@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "base/error.h"
-#include "keys/kb_args.h"
+#include "base/directions.h"
 
 void swindow_scroll(swindow &sw, int direction, int n)
 {
@@ -17,7 +17,7 @@ void swindow_scroll(swindow &sw, int direction, int n)
 		// In 64 bits, so that a count near the largest int cannot overflow.
 		sw.voffset = static_cast<int>(std::max<long long>(
 		        0, std::min<long long>(static_cast<long long>(sw.voffset) + n,
-		                               sw.nrows - sw.h)));
+		                               sw.nrows() - sw.h)));
 		break;
 	case LEFT:
 		sw.hoffset = static_cast<int>(
@@ -37,4 +37,18 @@ void swindow_set_height(swindow &sw, int h)
 	sw.h = h;
 	if (sw.crow >= h)
 		sw.crow = h - 1;
+}
+
+void swindow_normalise(swindow &sw)
+{
+	if (sw.crow >= sw.h)
+		sw.crow = sw.h - 1;
+	const int n = sw.nrows();
+	if (n > 0 && sw.crow + sw.voffset >= n)
+		sw.crow = n - sw.voffset - 1;
+}
+
+void swindow_home(swindow &sw)
+{
+	sw.crow = sw.voffset = sw.hoffset = 0;
 }

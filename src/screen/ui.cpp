@@ -1,12 +1,48 @@
 #include "screen/ui.h"
 
 #include <curses.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "base/error.h"
+#include "input/keycodes.h"
+#include "library/medialib.h"
+#include "screen/paint.h"
 
-ui_state ui;
+// The line editor's key codes are the keypad's.
+static_assert(INPUT_KEY_LEFT == KEY_LEFT && INPUT_KEY_RIGHT == KEY_RIGHT &&
+              INPUT_KEY_UP == KEY_UP && INPUT_KEY_DOWN == KEY_DOWN &&
+              INPUT_KEY_HOME == KEY_HOME && INPUT_KEY_END == KEY_END &&
+              INPUT_KEY_BACKSPACE == KEY_BACKSPACE && INPUT_KEY_DC == KEY_DC &&
+              INPUT_KEY_SDC == KEY_SDC);
+
+namespace
+{
+
+bool suspended = false; // away for a shell command
+
+int library_rows()
+{
+	return medialib.nplaylists();
+}
+
+int playlist_rows()
+{
+	return viewing_playlist != nullptr ? viewing_playlist->nfiles() : 0;
+}
+
+ui_state new_ui_state()
+{
+	ui_state s;
+	s.library.rows = library_rows;
+	s.playlist.rows = playlist_rows;
+	return s;
+}
+
+} // namespace
+
+ui_state ui = new_ui_state();
 
 namespace
 {
@@ -52,7 +88,9 @@ void curses_window_deleter::operator()(_win_st *w) const
 
 void swindow_new(swindow &sw, int h, int w, int y, int x)
 {
+	int (*rows)() = sw.rows;
 	sw = swindow{};
+	sw.rows = rows;
 	sw.w = w;
 	sw.h = h;
 	// curses takes a size of 0 as "to the edge of the screen".
@@ -160,19 +198,24 @@ void ui_clear()
 {
 	if (!ui_is_up())
 		return;
+	// While the screen is away, touching a window would bring it back at
+	// the next key read.
+	if (suspended) {
+		paint_all();
+		return;
+	}
+	// The next paint redraws every cell, whatever the terminal shows now.
 	WINDOW *wins[] = { ui.player.get(), ui.command.get(), ui.library.cwin.get(),
 		           ui.playlist.cwin.get(), stdscr };
 	for (WINDOW *w : wins)
 		if (w != nullptr)
 			wclear(w);
-	for (WINDOW *w : wins)
-		if (w != nullptr)
-			wrefresh(w);
+	paint_all();
 }
 
 bool ui_is_ended()
 {
-	return isendwin();
+	return suspended;
 }
 
 bool ui_is_up()
@@ -195,6 +238,26 @@ int ui_getkey()
 	return key_of(getch());
 }
 
+ui_key_result ui_read_key(int &key)
+{
+	const int c = getch();
+	key = key_of(c);
+	if (c != ERR)
+		return key == -1 ? UI_NO_KEY : UI_KEY;
+	// The wait said there was something to read and curses found nothing:
+	// the input has ended (a closed terminal reads as end of file or an
+	// error; /dev/null and a finished pipe as end of file).
+	pollfd p = { STDIN_FILENO, POLLIN, 0 };
+	if (poll(&p, 1, 0) != 1)
+		return UI_NO_KEY;
+	if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+		return UI_END_OF_INPUT;
+	int waiting = 0;
+	if (ioctl(STDIN_FILENO, FIONREAD, &waiting) == -1 || waiting == 0)
+		return UI_END_OF_INPUT;
+	return UI_NO_KEY;
+}
+
 int ui_poll_key()
 {
 	nodelay(stdscr, TRUE);
@@ -212,6 +275,7 @@ void ui_suspend()
 {
 	def_prog_mode();
 	endwin();
+	suspended = true;
 }
 
 void ui_raw()
@@ -222,4 +286,5 @@ void ui_raw()
 void ui_resume()
 {
 	reset_prog_mode();
+	suspended = false;
 }

@@ -27,7 +27,7 @@ void ui_hide_library();
 void ui_unhide_library();
 // Clears every window and the whole screen.
 void ui_clear();
-// Whether curses has been ended and not resumed.
+// Whether the screen is away for a shell command: suspended and not resumed.
 bool ui_is_ended();
 // Whether the screen is up: ui_init has run and ui_destroy has not.
 bool ui_is_up();
@@ -38,6 +38,14 @@ int ui_cols();
 // Reads one key from the keyboard, waiting for it; -1 (no key) when a signal
 // interrupted the wait.
 int ui_getkey();
+// What ui_read_key found.
+enum ui_key_result {
+	UI_KEY,          // a key
+	UI_NO_KEY,       // nothing after all (a resize notice, a signal)
+	UI_END_OF_INPUT, // standard input has ended: nothing will come again
+};
+// Reads one key once the wait has said the keyboard has something.
+ui_key_result ui_read_key(int &key);
 // A key that is already there (put back, or read ahead by curses), without
 // waiting; -1 when there is none.
 int ui_poll_key();

@@ -51,7 +51,7 @@ TEST_F(CmdEffects, FilterNarrowsWhatIsShown)
 			continue;
 		EXPECT_EQ(viewing_playlist, &results) << s.line;
 		EXPECT_EQ(results.nfiles(), s.nfiles) << s.line;
-		EXPECT_EQ(ui.playlist.nrows, s.nfiles) << s.line;
+		EXPECT_EQ(ui.playlist.nrows(), s.nfiles) << s.line;
 		EXPECT_EQ(ui.playlist.crow + ui.playlist.voffset + ui.playlist.hoffset, 0);
 	}
 	EXPECT_EQ(results.name, "--FILTER--");
@@ -196,7 +196,7 @@ TEST_F(CmdEffects, NewPlaylists)
 	ASSERT_EQ(run("new Rock"), 0);
 	EXPECT_EQ(registry(), (std::vector<std::string>{ "--LIBRARY--", "--FILTER--", "rock",
 	                                                 "untitled", "untitled", "Rock" }));
-	EXPECT_EQ(ui.library.nrows, 6);
+	EXPECT_EQ(ui.library.nrows(), 6);
 	for (int i = 3; i < 6; i++)
 		EXPECT_TRUE(medialib.playlists[i]->needs_saving);
 	EXPECT_FALSE(medialib.playlists[3]->filename);
@@ -222,7 +222,7 @@ TEST_F(CmdEffects, PlaylistByPrefix)
 	ASSERT_EQ(run("playlist rocka"), 0);
 	EXPECT_EQ(viewing_playlist, rockabilly);
 	EXPECT_EQ(ui.active, &ui.playlist);
-	EXPECT_EQ(ui.playlist.nrows, 2);
+	EXPECT_EQ(ui.playlist.nrows(), 2);
 	EXPECT_EQ(ui.playlist.crow, 0);
 	ASSERT_EQ(run("p --F"), 0);
 	EXPECT_EQ(viewing_playlist, medialib.filter_results);
@@ -244,7 +244,7 @@ TEST_F(CmdEffects, WriteAndSaveAs)
 	ASSERT_EQ(run("w best"), 0);
 	EXPECT_EQ(registry(),
 	          (std::vector<std::string>{ "--LIBRARY--", "--FILTER--", "rock", "best" }));
-	EXPECT_EQ(ui.library.nrows, 4);
+	EXPECT_EQ(ui.library.nrows(), 4);
 	EXPECT_EQ(read_file(dir / "best.playlist"), "/m/track002.mp3\n");
 	EXPECT_FALSE(medialib.filter_results->needs_saving);
 	EXPECT_FALSE(medialib.playlists[3]->needs_saving);
@@ -256,7 +256,7 @@ TEST_F(CmdEffects, WriteAndSaveAs)
 	ASSERT_EQ(run("w! rock"), 0);
 	EXPECT_EQ(registry(),
 	          (std::vector<std::string>{ "--LIBRARY--", "--FILTER--", "best", "rock" }));
-	EXPECT_EQ(ui.library.nrows, 4);
+	EXPECT_EQ(ui.library.nrows(), 4);
 	EXPECT_EQ(read_file(dir / "rock.playlist"),
 	          "/m/track000.mp3\n/m/track001.mp3\n/m/track002.mp3\n");
 }

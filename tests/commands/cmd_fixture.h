@@ -13,7 +13,7 @@
 #include "core/signals.h"
 #include "harness/harness.h"
 #include "keys/keys_fixture.h"
-#include "keys/toggle.h"
+#include "commands/toggle.h"
 #include "library/medialib.h"
 #include "player/player.h"
 #include "playlist/playlist_file.h"
@@ -54,7 +54,6 @@ protected:
 			records[i]->cinfo[CINFO_TITLE] = titles[i];
 		medialib.library->files = files->files;
 		viewing_playlist = medialib.library;
-		ui.library.nrows = medialib.nplaylists();
 	}
 
 	// Adds a playlist of the library's first n records to the registry,
@@ -71,7 +70,6 @@ protected:
 			playlist_save(*p);
 		playlist *raw = p.get();
 		medialib_playlist_add(std::move(p));
-		ui.library.nrows = medialib.nplaylists();
 		return raw;
 	}
 

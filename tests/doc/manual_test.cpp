@@ -16,7 +16,7 @@
 #include "commands/cmd.h"
 #include "ecmd/ecmd.h"
 #include "harness/harness.h"
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
 #include "meta/meta_info.h"
 #include "screen/colors.h"
 

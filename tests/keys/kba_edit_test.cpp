@@ -8,7 +8,7 @@
 
 #include "keys/kba.h"
 #include "keys/keys_fixture.h"
-#include "keys/ybuffer.h"
+#include "playlist/ybuffer.h"
 
 namespace
 {
@@ -61,7 +61,6 @@ protected:
 		p->name = "mine";
 		medialib_playlist_add(std::move(files));
 		ui.library.h = 20;
-		ui.library.nrows = medialib.nplaylists();
 		return p;
 	}
 };
@@ -100,7 +99,7 @@ TEST_F(KbaEdit, VisualCuts)
 		EXPECT_EQ(visual_start, -1);
 		EXPECT_EQ(ids(ybuffer.files), c.cut);
 		EXPECT_EQ(ids(files->files), c.left);
-		EXPECT_EQ(ui.playlist.nrows, files->nfiles());
+		EXPECT_EQ(ui.playlist.nrows(), files->nfiles());
 		EXPECT_EQ(ui.playlist.crow, c.want_crow);
 		EXPECT_EQ(ui.playlist.voffset, c.voffset);
 		EXPECT_TRUE(files->needs_saving);
@@ -109,7 +108,7 @@ TEST_F(KbaEdit, VisualCuts)
 		// The cut files come back where they were.
 		EXPECT_TRUE(kb_execute('u'));
 		EXPECT_EQ(ids(files->files), first(c.n));
-		EXPECT_EQ(ui.playlist.nrows, c.n);
+		EXPECT_EQ(ui.playlist.nrows(), c.n);
 	}
 }
 
@@ -158,7 +157,6 @@ TEST_F(KbaEdit, RefusalsChangeNothing)
 			viewing_playlist = medialib.library;
 		}
 		ui.library.h = 20;
-		ui.library.nrows = medialib.nplaylists();
 		ui.library.crow = 0;
 		if (c.lib_window)
 			ui.active = &ui.library;
@@ -174,7 +172,7 @@ TEST_F(KbaEdit, RefusalsChangeNothing)
 		EXPECT_EQ(ids(ybuffer.files), std::vector<int>{ 999 });
 		EXPECT_FALSE(viewing_playlist->needs_saving);
 		EXPECT_EQ(viewing_playlist->hist_present, -1);
-		EXPECT_EQ(ui.playlist.nrows, c.n);
+		EXPECT_EQ(ui.playlist.nrows(), c.n);
 		if (c.key == 'v') {
 			EXPECT_EQ(visual_start, -1);
 		}
@@ -207,7 +205,6 @@ TEST_F(KbaEdit, PasteWhereThePlacementSays)
 		SCOPED_TRACE(c.what);
 		show_files(7, 20);
 		files->files.resize(5);
-		ui.playlist.nrows = 5;
 		playlist *p = register_files();
 		if (c.lib_window) {
 			ui.active = &ui.library;
@@ -219,7 +216,7 @@ TEST_F(KbaEdit, PasteWhereThePlacementSays)
 
 		EXPECT_TRUE(kb_execute(c.key));
 		EXPECT_EQ(ids(p->files), c.want);
-		EXPECT_EQ(ui.playlist.nrows, 7);
+		EXPECT_EQ(ui.playlist.nrows(), 7);
 		EXPECT_TRUE(p->needs_saving);
 		EXPECT_EQ(ids(ybuffer.files), (std::vector<int>{ 5, 6 }));
 
@@ -240,13 +237,12 @@ TEST_F(KbaEdit, PasteIntoAPlaylistNotViewed)
 	files->files.resize(2);
 	playlist *p = register_files();
 	viewing_playlist = medialib.library;
-	ui.playlist.nrows = 0;
 	ui.active = &ui.library;
 	ui.library.crow = 2;
 	yank_records({ 2, 3 });
 	EXPECT_TRUE(kb_execute('p'));
 	EXPECT_EQ(ids(p->files), (std::vector<int>{ 0, 1, 2, 3 }));
-	EXPECT_EQ(ui.playlist.nrows, 0);
+	EXPECT_EQ(ui.playlist.nrows(), 0);
 
 	// The filter results take a paste too; the library does not.
 	ui.library.crow = 1;
@@ -262,7 +258,6 @@ TEST_F(KbaEdit, UndoAndRedoStepThroughTheEdits)
 {
 	show_files(6, 20);
 	files->files.resize(4);
-	ui.playlist.nrows = 4;
 	yank_records({ 4, 5 });
 
 	// Paste 4 5 after the last file, then cut the first file.
@@ -289,7 +284,7 @@ TEST_F(KbaEdit, UndoAndRedoStepThroughTheEdits)
 		SCOPED_TRACE(testing::Message() << "key " << s.key << " to hist " << s.want_hist);
 		EXPECT_TRUE(kb_execute(s.key));
 		EXPECT_EQ(ids(files->files), s.want);
-		EXPECT_EQ(ui.playlist.nrows, files->nfiles());
+		EXPECT_EQ(ui.playlist.nrows(), files->nfiles());
 		EXPECT_EQ(files->hist_present, s.want_hist);
 	}
 
@@ -305,13 +300,12 @@ TEST_F(KbaEdit, UndoKeepsTheCursorOnTheList)
 {
 	show_files(12, 20);
 	files->files.resize(10);
-	ui.playlist.nrows = 10;
 	yank_records({ 10, 11 });
 	place(ui.playlist, 9, 0);
 	kb_execute('p');
 	place(ui.playlist, 11, 0);
 	kb_execute('u');
-	EXPECT_EQ(ui.playlist.nrows, 10);
+	EXPECT_EQ(ui.playlist.nrows(), 10);
 	EXPECT_EQ(ui.playlist.crow, 9);
 }
 

@@ -127,7 +127,6 @@ TEST_F(KbaNavigation, ColumnsOfTheLibraryWindow)
 	medialib_playlist_add(playlist_new());
 	ui.library.w = 10;
 	ui.library.h = 20;
-	ui.library.nrows = medialib.nplaylists();
 
 	EXPECT_TRUE(kb_execute('$'));
 	EXPECT_EQ(ui.library.hoffset, 8);
@@ -245,7 +244,6 @@ TEST_F(KbaNavigation, FindInTheLibraryWindow)
 	medialib_playlist_add(std::move(unnamed));
 	ui.library.h = 20;
 	ui.library.w = 18;
-	ui.library.nrows = medialib.nplaylists();
 	search_for("filter");
 
 	EXPECT_TRUE(kb_execute('n'));

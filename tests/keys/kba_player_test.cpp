@@ -99,7 +99,6 @@ TEST_F(KbaPlayer, EnterPlaysTheFileUnderTheCursorFromTheViewedPlaylist)
 	playlist_ptr other = playlist_new();
 	other->files = { files->files[5], files->files[6] };
 	viewing_playlist = other.get();
-	ui.playlist.nrows = 2;
 	place(ui.playlist, 1, 0);
 	EXPECT_TRUE(kb_execute(KB_KEY_ENTER));
 	EXPECT_EQ(player_info.queue, other.get());

@@ -35,7 +35,6 @@ TEST_F(KbaWindow, EnterOpensThePlaylistUnderTheCursor)
 
 	ui.active = &ui.library;
 	ui.library.h = 20;
-	ui.library.nrows = medialib.nplaylists();
 	place(ui.library, 2, 0);
 	ui.playlist.crow = 7;
 	ui.playlist.voffset = 4;
@@ -44,7 +43,7 @@ TEST_F(KbaWindow, EnterOpensThePlaylistUnderTheCursor)
 	EXPECT_TRUE(kb_execute(KB_KEY_ENTER));
 	EXPECT_EQ(viewing_playlist, medialib.playlists[2].get());
 	EXPECT_EQ(ui.active, &ui.playlist);
-	EXPECT_EQ(ui.playlist.nrows, 30);
+	EXPECT_EQ(ui.playlist.nrows(), 30);
 	EXPECT_EQ(ui.playlist.crow, 0);
 	EXPECT_EQ(ui.playlist.voffset, 0);
 	EXPECT_EQ(ui.playlist.hoffset, 0);
@@ -54,7 +53,7 @@ TEST_F(KbaWindow, EnterOpensThePlaylistUnderTheCursor)
 	place(ui.library, 1, 0);
 	EXPECT_TRUE(kb_execute(KB_KEY_ENTER));
 	EXPECT_EQ(viewing_playlist, medialib.filter_results);
-	EXPECT_EQ(ui.playlist.nrows, 0);
+	EXPECT_EQ(ui.playlist.nrows(), 0);
 	EXPECT_EQ(ui.active, &ui.playlist);
 
 	// Off the list of playlists: nothing happens.

@@ -1,4 +1,5 @@
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
+#include "keys/kb_execute.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
+#include "keys/kb_execute.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
@@ -45,7 +46,6 @@ protected:
 		viewing_playlist = files.get();
 		ui.playlist.h = h;
 		ui.playlist.w = w;
-		ui.playlist.nrows = n;
 		ui.active = &ui.playlist;
 	}
 
@@ -62,7 +62,7 @@ protected:
 private:
 	static void reset_window(swindow &w)
 	{
-		w.w = w.h = w.crow = w.nrows = w.voffset = w.hoffset = 0;
+		w.w = w.h = w.crow = w.voffset = w.hoffset = 0;
 	}
 
 	void reset()

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "keys/toggle.h"
+#include "commands/toggle.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "keys/ybuffer.h"
+#include "playlist/ybuffer.h"
 
 #include <gtest/gtest.h>
 

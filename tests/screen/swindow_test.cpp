@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "keys/kb_args.h"
+#include "bindings/kb_args.h"
 #include "screen/swindow.h"
+
+namespace
+{
+
+int content_rows = 0;
+
+} // namespace
 
 TEST(Swindow, scroll_clamps_each_direction)
 {
@@ -17,7 +24,9 @@ TEST(Swindow, scroll_clamps_each_direction)
 	};
 	for (const auto &c : cases) {
 		swindow sw;
-		sw.nrows = c.nrows, sw.h = c.h, sw.voffset = c.voffset, sw.hoffset = c.hoffset;
+		content_rows = c.nrows;
+		sw.rows = [] { return content_rows; };
+		sw.h = c.h, sw.voffset = c.voffset, sw.hoffset = c.hoffset;
 		sw.crow = 7;
 		swindow_scroll(sw, c.direction, c.n);
 		EXPECT_EQ(sw.voffset, c.want_voffset);

@@ -1,13 +1,13 @@
-// The key binding table, the action table with its handlers, key names,
-// the dispatcher and the state the actions share (number prefix, search
-// direction, visual-mode anchor).
+// The key binding table: the actions by name, the keys bound to them and the
+// names of the special keys. What an action does is the business of
+// src/keys, which runs them.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "keys/kb_args.h"
+#include "bindings/kb_args.h"
 
 // clang-format off
 enum KbaAction : int32_t {
@@ -43,13 +43,6 @@ constexpr int KB_KEY_BACKSPACE = 263;
 constexpr int KB_KEY_NPAGE = 338;
 constexpr int KB_KEY_PPAGE = 339;
 
-struct KbaHandlerRow {
-	KbaAction action;
-	KbaHandler handler;
-	bool visual; // may run while visual mode is on
-	KbaArgs args;
-};
-
 struct KeyBinding {
 	int32_t key;
 	KbaAction action;
@@ -65,8 +58,6 @@ constexpr int KB_NUM_KEY_NAMES = 10;
 extern const char *const kb_action_names[KBA_NUM_ACTIONS];
 // The names of the special keys a command may use, in lookup order.
 extern const kb_key_name kb_key_names[KB_NUM_KEY_NAMES];
-// The handler table, one row per action in action order.
-extern const KbaHandlerRow kb_handlers[KBA_NUM_ACTIONS];
 // The bindings in the order they were made; no key twice.
 extern std::vector<KeyBinding> keybindings;
 
@@ -90,22 +81,5 @@ int kb_str2keycode(std::string_view word);
 // The two-word form "control KEY": KEY's code minus 96 when KEY is above 0; else -1.
 int kb_str2keycode2(std::string_view word1, std::string_view word2);
 
-// Runs the action bound to key; true when visual mode was cancelled or a
-// handler ran.
-bool kb_execute(int key);
-// Runs the action of a name; false when no action has that name.
-bool kb_execute_by_name(std::string_view name);
-
-// The number prefix typed before a key; 0 (or less) is none.
-void numprefix_clear();
-void numprefix_set(int n);
-int numprefix_get();
-// prefix * 10 + d, stopping at the largest int.
-void numprefix_add_digit(int d);
-// The prefix, cleared, when there is one; else 1.
-int numprefix_take();
-
-// The direction of the last search: FORWARD or BACKWARD.
-extern KbaDirection search_direction;
-// Where visual mode began in the viewed playlist; -1 while it is off.
-extern int visual_start;
+// The action bound to key, if any.
+bool kb_action_of(int key, KbaAction &action);

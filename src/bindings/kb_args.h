@@ -4,16 +4,8 @@
 
 #include <cstdint>
 
-enum KbaDirection : int32_t {
-	UP = 0,
-	DOWN = 1,
-	LEFT = 2,
-	RIGHT = 3,
-	BACKWARD = 4,
-	FORWARD = 5,
-	SAME = 6,     // the direction of the last search
-	OPPOSITE = 7, // against the last search
-};
+#include "base/directions.h"
+
 
 enum KbaScale : int32_t { SECONDS = 0, MINUTES = 1, NUMBER = 2, PERCENT = 3 };
 

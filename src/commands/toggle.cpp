@@ -1,4 +1,4 @@
-#include "keys/toggle.h"
+#include "commands/toggle.h"
 
 #include <algorithm>
 
