@@ -17,10 +17,6 @@ bool is_register(char c)
 
 int cmd_bind(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 3 && argv.size() != 4) {
-		paint_error("usage: %s <action> <keycode>", argv[0].c_str());
-		return 1;
-	}
 	KbaAction action;
 	if (!kb_str2action(argv[1], action)) {
 		paint_error("Unknown action '%s'", argv[1].c_str());
@@ -70,16 +66,11 @@ int cmd_unbind(const std::vector<std::string> &argv)
 		kb_unbind_key(key);
 		return 0;
 	}
-	paint_error("usage: unbind [* | action <ACTION> | key <KEYCODE> ]");
-	return 1;
+	return cmd_usage(cmd_unbind, argv, 1);
 }
 
 int cmd_toggle(const std::vector<std::string> &argv)
 {
-	if (argv.size() < 3) {
-		paint_error("usage: %s <register> <action1> / ...", argv[0].c_str());
-		return 1;
-	}
 	if (argv[1].size() != 1) {
 		paint_error("error: register name must be a single letter (in [a-zA-Z])");
 		return 1;

@@ -94,10 +94,6 @@ const cmd_config_reader *config_reader = nullptr;
 
 int cmd_new(const std::vector<std::string> &argv)
 {
-	if (argv.size() > 2) {
-		paint_error("usage: new [name]");
-		return 1;
-	}
 	std::string name = "untitled";
 	std::optional<std::string> filename;
 	if (argv.size() == 2) {
@@ -129,10 +125,6 @@ int cmd_new(const std::vector<std::string> &argv)
 
 int cmd_playlist(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 2) {
-		paint_error("usage: playlist <list-name>");
-		return 1;
-	}
 	const std::string &prefix = argv[1];
 	playlist *found = nullptr;
 	for (const playlist_ptr &p : medialib.playlists) {
@@ -158,10 +150,6 @@ int cmd_playlist(const std::vector<std::string> &argv)
 
 int cmd_quit(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 1) {
-		paint_error("usage: q[!]");
-		return 1;
-	}
 	if (argv[0] != "q!") {
 		for (const playlist_ptr &p : medialib.playlists) {
 			if (p->needs_saving) {
@@ -178,11 +166,6 @@ int cmd_quit(const std::vector<std::string> &argv)
 
 int cmd_reload(const std::vector<std::string> &argv)
 {
-	const char *usage = "usage: %s [ db | conf ]";
-	if (argv.size() != 2) {
-		paint_error(usage, argv[0].c_str());
-		return 1;
-	}
 	if (cmd_keyword(argv[1], "db"))
 		return reload_db();
 	if (cmd_keyword(argv[1], "conf")) {
@@ -194,16 +177,11 @@ int cmd_reload(const std::vector<std::string> &argv)
 		}
 		return config_reader->reload() == 0 ? 0 : 3;
 	}
-	paint_error(usage, argv[0].c_str());
-	return 2;
+	return cmd_usage(cmd_reload, argv, 2);
 }
 
 int cmd_write(const std::vector<std::string> &argv)
 {
-	if (argv.size() > 2) {
-		paint_error("usage: w[!] [name]");
-		return 1;
-	}
 	const bool forced = argv[0] == "w!";
 	playlist *viewed = viewing_playlist;
 

@@ -94,22 +94,13 @@ const struct {
 
 int cmd_color(const std::vector<std::string> &argv)
 {
-	const char *usage = "usage: %s ITEM=FG,BG";
-	if (argv.size() != 2) {
-		paint_error(usage, argv[0].c_str());
-		return 1;
-	}
 	const std::string &arg = argv[1];
 	size_t eq = arg.find('=');
-	if (eq == std::string::npos) {
-		paint_error(usage, argv[0].c_str());
-		return 2;
-	}
+	if (eq == std::string::npos)
+		return cmd_usage(cmd_color, argv, 2);
 	size_t comma = arg.find(',', eq + 1);
-	if (comma == std::string::npos) {
-		paint_error(usage, argv[0].c_str());
-		return 3;
-	}
+	if (comma == std::string::npos)
+		return cmd_usage(cmd_color, argv, 3);
 	const std::string item = arg.substr(0, eq);
 	const std::string fg_name = arg.substr(eq + 1, comma - eq - 1);
 	const std::string bg_name = arg.substr(comma + 1);
@@ -140,10 +131,6 @@ int cmd_color(const std::vector<std::string> &argv)
 
 int cmd_display(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 2) {
-		paint_error("usage: display [ reset | show | <display-description> ]");
-		return 1;
-	}
 	if (cmd_keyword(argv[1], "show")) {
 		paint_message(":display %s", mi_display_tostr().c_str());
 		return 0;
@@ -165,10 +152,6 @@ int cmd_display(const std::vector<std::string> &argv)
 
 int cmd_filter(const std::vector<std::string> &argv)
 {
-	if (argv.size() < 2) {
-		paint_error("usage: filter[!] token [token2 ...]");
-		return 1;
-	}
 	const bool inverted = argv[0].back() == '!';
 	const std::vector<std::string> tokens(argv.begin() + 1, argv.end());
 
@@ -193,10 +176,6 @@ int cmd_filter(const std::vector<std::string> &argv)
 
 int cmd_mode(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 2) {
-		paint_error("usage: mode [ linear | loop | random ]");
-		return 1;
-	}
 	static const struct {
 		const char *word;
 		int mode;
@@ -215,16 +194,9 @@ int cmd_mode(const std::vector<std::string> &argv)
 
 int cmd_set(const std::vector<std::string> &argv)
 {
-	const char *usage = "usage: %s <property>=<value>";
-	if (argv.size() != 2) {
-		paint_error(usage, argv[0].c_str());
-		return 1;
-	}
 	size_t eq = argv[1].find('=');
-	if (eq == std::string::npos) {
-		paint_error(usage, argv[0].c_str());
-		return 2;
-	}
+	if (eq == std::string::npos)
+		return cmd_usage(cmd_set, argv, 2);
 	const std::string &word0 = argv[0];
 	const std::string prop = argv[1].substr(0, eq);
 	const std::string value = argv[1].substr(eq + 1);
@@ -249,10 +221,6 @@ int cmd_set(const std::vector<std::string> &argv)
 
 int cmd_sort(const std::vector<std::string> &argv)
 {
-	if (argv.size() != 2) {
-		paint_error("usage: sort <sort-description>");
-		return 1;
-	}
 	std::optional<std::string> errmsg;
 	if (mi_sort_set(argv[1], errmsg) != 0) {
 		paint_error("%s: bad sort description: %s", argv[0].c_str(), errmsg->c_str());

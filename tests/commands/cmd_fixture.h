@@ -73,16 +73,12 @@ protected:
 		return raw;
 	}
 
-	// Runs one command line as ':' would and gives its handler's code; -1
+	// Runs one command line as ':' would and gives its failure code; -1
 	// when the line selects no single command.
 	static int run(const std::string &line)
 	{
-		std::vector<std::string> argv;
-		std::optional<std::string> err;
-		if (str2argv(line, argv, err) != 0)
-			return -1;
-		int row = cmd_select(argv.empty() ? "" : argv[0]);
-		return row < 0 ? -1 : cmd_table[row].handler(argv);
+		const int rc = cmd_dispatch(line, cmd_source{});
+		return rc < 0 ? -1 : rc;
 	}
 
 	// The names of the registry's playlists, in order.
