@@ -27,7 +27,7 @@
 #include "bench_library.h"
 #include "bench_timing.h"
 #include "commands/cmd.h"
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
 #include "library/db_file.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
@@ -97,15 +97,19 @@ sample medians(std::istringstream in)
 	kb_init();
 	ui_init(18);
 	paint_setup_colors();
-	cmd_show_playlist(medialib.library);
-	ui.library.nrows = medialib.nplaylists();
+	show_playlist(medialib.library);
 	paint_all();
+	paint_flush();
 
 	figure filter{ "filter, two tokens", {}, {} };
 	int matched = 0, mismatch = 0;
 	for (int i = 0; i < RUNS[0]; i++) {
-		cmd_show_playlist(medialib.library);
-		filter.command.push_back(timed([] { cmd_execute(FILTER_LINE); }));
+		show_playlist(medialib.library);
+		paint_flush();
+		filter.command.push_back(timed([] {
+			cmd_execute(FILTER_LINE);
+			paint_flush();
+		}));
 		matched = medialib.filter_results->nfiles();
 		int n = 0;
 		// The same tests over the records in the order they lie in memory.
@@ -120,11 +124,15 @@ sample medians(std::istringstream in)
 	figure sort{ "sort, three fields", {}, {} };
 	std::optional<std::string> err;
 	for (int i = 0; i < RUNS[1]; i++) {
-		cmd_show_playlist(medialib.library);
+		show_playlist(medialib.library);
+		paint_flush();
 		medialib.library->files = started;
 		mi_sort_init();
 		sort.command.push_back(
-		        timed([] { cmd_execute(std::string("sort ") + SORT_DESCRIPTION); }));
+		        timed([] {
+			cmd_execute(std::string("sort ") + SORT_DESCRIPTION);
+			paint_flush();
+		}));
 		std::vector<meta_info *> files = started;
 		mi_sort_set(SORT_DESCRIPTION, err);
 		sort.bare.push_back(timed([&] {
@@ -137,13 +145,17 @@ sample medians(std::istringstream in)
 
 	figure reload{ "reload db", {}, {} };
 	for (int i = 0; i < RUNS[2]; i++) {
-		reload.command.push_back(timed([] { cmd_execute("reload db"); }));
+		reload.command.push_back(timed([] {
+			cmd_execute("reload db");
+			paint_flush();
+		}));
 		reload.bare.push_back(timed([] {
 			medialib_destroy();
 			medialib_load(db_file, playlist_dir);
 		}));
 	}
-	cmd_show_playlist(medialib.library);
+	show_playlist(medialib.library);
+		paint_flush();
 	ui_destroy();
 
 	std::string report = std::to_string(matched) + " " + std::to_string(mismatch) + "\n";

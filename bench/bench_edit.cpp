@@ -14,8 +14,9 @@
 
 #include "bench_library.h"
 #include "bench_timing.h"
-#include "keys/keybindings.h"
-#include "keys/ybuffer.h"
+#include "bindings/keybindings.h"
+#include "keys/kb_execute.h"
+#include "playlist/ybuffer.h"
 #include "library/medialib.h"
 #include "screen/paint.h"
 #include "screen/ui.h"
@@ -75,7 +76,6 @@ int main()
 	ui.active = &ui.playlist;
 	ui.playlist.h = 40;
 	ui.playlist.w = 120;
-	ui.playlist.nrows = p->nfiles();
 	ui.playlist.crow = 20;
 
 	figure yank{ "yank 10,000 files (visual)", {}, {}, false };

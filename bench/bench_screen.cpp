@@ -34,7 +34,9 @@
 #include "bench_private.h"
 #include "bench_timing.h"
 #include "core/startup.h"
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
+#include "input/input.h"
+#include "keys/kb_execute.h"
 #include "library/db_file.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
@@ -386,6 +388,7 @@ struct samples {
 	startup_screen();
 	paint_all();
 	kb_execute(KB_KEY_TAB);
+	paint_flush();
 
 	samples j{ "j" }, G{ "G" }, gg{ "g g" }, ctrl_f{ "^F" };
 	samples n{ "n, all rows" }, repaint{ "full repaint" };
@@ -394,20 +397,33 @@ struct samples {
 
 	// The cursor walks down the screen, then the view scrolls.
 	for (int i = 0; i < 300; i++)
-		j.time([] { kb_execute('j'); });
+		j.time([] {
+			kb_execute('j');
+			paint_flush();
+		});
 	for (int i = 0; i < 50; i++) {
-		G.time([] { kb_execute('G'); });
-		ui_ungetkey('g');
-		gg.time([] { kb_execute('g'); });
+		G.time([] {
+			kb_execute('G');
+			paint_flush();
+		});
+		gg.time([] {
+			kb_execute('g');
+			input_feed('g');
+			paint_flush();
+		});
 	}
 	for (int i = 0; i < 200; i++)
-		ctrl_f.time([] { kb_execute(CTRL_F); });
+		ctrl_f.time([] {
+			kb_execute(CTRL_F);
+			paint_flush();
+		});
 
 	// One record matches, the one just above the cursor: the search walks
 	// every other row and wraps. A 'j' after each puts the cursor back.
 	const int cursor = NRECORDS / 2;
 	numprefix_set(cursor + 1);
 	kb_execute('G');
+	paint_flush();
 	const meta_info *target = medialib.library->files[cursor - 1];
 	std::string token = *target->filename;
 	for (const auto &text : target->cinfo) {
@@ -428,15 +444,19 @@ struct samples {
 	search_direction = FORWARD;
 	int missed = 0;
 	for (int i = 0; i < 30; i++) {
-		n.time([] { kb_execute('n'); });
+		n.time([] {
+			kb_execute('n');
+			paint_flush();
+		});
 		missed += pw.cursor_index() != cursor - 1;
 		kb_execute('j');
+		paint_flush();
 	}
 
 	for (int i = 0; i < 50; i++)
 		repaint.time([] {
 			ui_clear();
-			paint_all();
+			paint_flush();
 		});
 
 	// Bare curses: a clear and a whole screen of record texts in one refresh.

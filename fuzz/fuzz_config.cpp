@@ -26,9 +26,11 @@
 #include "core/config.h"
 #include "core/signals.h"
 #include "fuzz_util.h"
-#include "keys/keybindings.h"
-#include "keys/toggle.h"
-#include "keys/ybuffer.h"
+#include "bindings/keybindings.h"
+#include "input/input.h"
+#include "keys/kb_execute.h"
+#include "commands/toggle.h"
+#include "playlist/ybuffer.h"
 #include "library/db_file.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
@@ -125,6 +127,7 @@ void start()
 void reset()
 {
 	sig_quit = 0;
+	input_clear();
 	save_sorts = false;
 	player_info.mode = MODE_LOOP;
 	kb_init();
@@ -150,16 +153,15 @@ void reset()
 		ui_unhide_library();
 	ui_resize();
 	ui.active = &ui.library;
-	ui.library.nrows = medialib.nplaylists();
 	ui.library.crow = ui.library.voffset = ui.library.hoffset = 0;
 	viewing_playlist = medialib.library;
-	ui.playlist.nrows = medialib.library->nfiles();
 	ui.playlist.crow = ui.playlist.voffset = ui.playlist.hoffset = 0;
 	playing_playlist = nullptr;
 	showing_file_info = false;
 	player_info.queue = nullptr;
 	player_info.qidx = -1;
 	paint_all();
+	paint_flush();
 }
 
 } // namespace

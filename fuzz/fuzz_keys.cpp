@@ -10,7 +10,7 @@
 
 #include "commands/cmd.h"
 #include "fuzz_util.h"
-#include "keys/keybindings.h"
+#include "bindings/keybindings.h"
 
 namespace
 {

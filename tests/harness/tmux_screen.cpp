@@ -32,7 +32,14 @@ const char TMUX_CONF[] = "set -g status off\n"
 const char RUN_SH[] = R"(d=$1
 shift
 stty -g > "$d/stty.before"
-sh -c 'echo $$ > "$0/pid.tmp" && mv "$0/pid.tmp" "$0/pid" && exec "$@"' "$d" "$@" 2> "$d/stderr"
+# A test may have the program ignore signals (KORVANE_TEST_IGNORE, as the
+# shell's trap names them) or read its input from a file (KORVANE_TEST_STDIN).
+[ -z "${KORVANE_TEST_IGNORE:-}" ] || trap '' $KORVANE_TEST_IGNORE
+if [ -n "${KORVANE_TEST_STDIN:-}" ]; then
+	sh -c 'echo $$ > "$0/pid.tmp" && mv "$0/pid.tmp" "$0/pid" && exec "$@"' "$d" "$@" 2> "$d/stderr" < "$KORVANE_TEST_STDIN"
+else
+	sh -c 'echo $$ > "$0/pid.tmp" && mv "$0/pid.tmp" "$0/pid" && exec "$@"' "$d" "$@" 2> "$d/stderr"
+fi
 code=$?
 stty -g > "$d/stty.after"
 echo $code > "$d/status.tmp"
@@ -313,6 +320,11 @@ void tmux_screen::resize(int cols, int rows)
 void tmux_screen::signal(int sig)
 {
 	kill(korvane_pid, sig);
+}
+
+void tmux_screen::close_terminal()
+{
+	tmux({ "kill-session", "-t", SESSION });
 }
 
 void tmux_screen::write_to_terminal(const std::string &bytes)

@@ -80,6 +80,8 @@ public:
 	void resize(int cols, int rows);
 	// Sends a signal to the korvane process.
 	void signal(int sig);
+	// Closes the terminal under the program, as closing its window does.
+	void close_terminal();
 	// Writes bytes straight to the terminal, behind the program's back.
 	void write_to_terminal(const std::string &bytes);
 	// Whether the program has rung the terminal's bell since it started.

@@ -1,11 +1,15 @@
-// The editing actions in-process: visual cuts and yanks, paste, undo and
-// redo on playlists set up by hand. The keys read after 'd' and 'y' outside
-// visual mode need a terminal; the screen tests cover them.
+// The editing actions in-process: visual cuts and yanks, the keys after 'd',
+// 'y' and 'g', deleting a playlist after its question, paste, undo and redo
+// on playlists set up by hand.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "input/input.h"
+#include "input/keycodes.h"
+#include "input/line_editor.h"
+#include "keys/kb_execute.h"
 #include "keys/kba.h"
 #include "keys/keys_fixture.h"
 #include "playlist/ybuffer.h"
@@ -341,6 +345,86 @@ TEST_F(KbaEdit, VisualModeTogglesInThePlaylistWindow)
 	EXPECT_EQ(files->nfiles(), 5);
 	EXPECT_TRUE(kb_execute('V'));
 	EXPECT_EQ(visual_start, -1);
+}
+
+TEST_F(KbaEdit, CutAndYankTakeTheKeyAfterThem)
+{
+	struct range_case {
+		const char *what;
+		int count;
+		std::vector<int> keys;
+		std::vector<int> taken, left;
+		int given_back;
+	};
+	const range_case cases[] = {
+		{ "d d", 0, { 'd', 'd' }, { 3 }, { 0, 1, 2, 4, 5 }, -1 },
+		{ "2 d d", 2, { 'd', 'd' }, { 3, 4 }, { 0, 1, 2, 5 }, -1 },
+		{ "99 d d", 99, { 'd', 'd' }, { 3, 4, 5 }, { 0, 1, 2 }, -1 },
+		{ "d G", 0, { 'd', 'G' }, { 3, 4, 5 }, { 0, 1, 2 }, -1 },
+		{ "y y", 0, { 'y', 'y' }, { 3 }, first(6), -1 },
+		{ "3 y G", 3, { 'y', 'G' }, { 3, 4, 5 }, first(6), -1 },
+		{ "d j gives j back", 0, { 'd', 'j' }, {}, first(6), 'j' },
+		{ "y d gives d back", 0, { 'y', 'd' }, {}, first(6), 'd' },
+		{ "d NUL does nothing", 0, { 'd', 0 }, {}, first(6), -1 },
+	};
+	for (const range_case &c : cases) {
+		SCOPED_TRACE(c.what);
+		show_files(6, 20);
+		files->name = "mine";
+		place(ui.playlist, 3, 0);
+		yank_records({});
+		numprefix_set(c.count);
+		EXPECT_TRUE(kb_execute(c.keys[0]));
+		EXPECT_TRUE(input_mode_open());
+		input_feed(c.keys[1]);
+		EXPECT_FALSE(input_mode_open());
+		EXPECT_EQ(ids(ybuffer.files), c.taken);
+		EXPECT_EQ(ids(files->files), c.left);
+		EXPECT_EQ(input_take_ungot(), c.given_back);
+		EXPECT_EQ(numprefix_get(), 0);
+	}
+}
+
+TEST_F(KbaEdit, GoTakesTheKeyAfterIt)
+{
+	show_files(30, 10);
+	place(ui.playlist, 5, 10);
+	kb_execute('g');
+	input_feed('g');
+	EXPECT_EQ(ui.playlist.cursor_index(), 0);
+
+	numprefix_set(12);
+	kb_execute('g');
+	input_feed(0);
+	EXPECT_EQ(ui.playlist.cursor_index(), 11);
+
+	kb_execute('g');
+	input_feed('j');
+	EXPECT_EQ(ui.playlist.cursor_index(), 11);
+	EXPECT_EQ(input_take_ungot(), 'j');
+}
+
+TEST_F(KbaEdit, DeletingAPlaylistAsksFirst)
+{
+	show_files(3, 20);
+	register_files();
+	ui.active = &ui.library;
+	ui.library.crow = 2;
+	const std::vector<std::pair<std::string, bool>> answers = {
+		{ "\x1b", true }, { "no\r", true }, { "what\r", true }, { "y\r", false },
+	};
+	for (const auto &[answer, kept] : answers) {
+		SCOPED_TRACE(answer);
+		kb_execute('d');
+		input_feed('d');
+		ASSERT_NE(input_prompt(), nullptr);
+		EXPECT_EQ(input_prompt()->prompt(), "Are you sure you want to delete 'mine'?");
+		for (char k : answer)
+			input_feed(k);
+		EXPECT_FALSE(input_mode_open());
+		EXPECT_EQ(medialib.nplaylists(), kept ? 3 : 2);
+	}
+	EXPECT_EQ(viewing_playlist, medialib.library);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bindings/keybindings.h"
+#include "input/input.h"
 #include "keys/kb_execute.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
@@ -67,6 +68,7 @@ private:
 
 	void reset()
 	{
+		input_clear();
 		kb_init();
 		numprefix_clear();
 		visual_start = -1;
