@@ -125,6 +125,10 @@ void main_loop(int sock_fd, const sigset_t &wait_mask)
 		if (quit_requested())
 			break;
 
+		// Painted before curses is asked for a key, which would show a
+		// touched window itself.
+		paint_flush();
+
 		// While a shell command runs, the terminal is its own. A key
 		// given back by a mode, or read ahead by curses, is already
 		// waiting: look at the socket without sleeping.
@@ -132,8 +136,6 @@ void main_loop(int sock_fd, const sigset_t &wait_mask)
 		int key = keyboard ? input_take_ungot() : -1;
 		if (key == -1 && keyboard)
 			key = ui_poll_key();
-
-		paint_flush();
 
 		fd_set fds;
 		FD_ZERO(&fds);

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <exception>
 
 #include "base/error.h"
 #include "base/globals.h"
@@ -40,6 +42,27 @@ unique_fd sock_fd;
 	if (e == nullptr)
 		fatal("Unknown e-command '%s'.  See 'korvane -e help' for list.", name);
 	exit(e->exec(argc - optind + 1, argv + optind - 1));
+}
+
+// An exception nobody caught: the screen is given back before the program
+// ends as an abort does.
+[[noreturn]] void on_terminate()
+{
+	run_fatal_hook();
+	fflush(stdout);
+	const char *what = "unknown";
+	try {
+		if (std::exception_ptr e = std::current_exception())
+			std::rethrow_exception(e);
+	} catch (const std::exception &e) {
+		fprintf(stderr, "%s: uncaught exception: %s\n", program_invocation_short_name,
+		        e.what());
+		what = nullptr;
+	} catch (...) {
+	}
+	if (what != nullptr)
+		fprintf(stderr, "%s: uncaught exception\n", program_invocation_short_name);
+	std::abort();
 }
 
 } // namespace
@@ -104,6 +127,7 @@ void startup_screen()
 
 int korvane_main(int argc, char *argv[])
 {
+	std::set_terminate(on_terminate);
 	globals_init_from_home();
 	handle_switches(argc, argv);
 

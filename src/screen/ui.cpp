@@ -8,6 +8,7 @@
 #include "base/error.h"
 #include "input/keycodes.h"
 #include "library/medialib.h"
+#include "screen/crash.h"
 #include "screen/paint.h"
 
 // The line editor's key codes are the keypad's.
@@ -52,6 +53,7 @@ void end_screen_for_fatal()
 {
 	if (ui_is_up() && !isendwin())
 		endwin();
+	crash_guard_release();
 }
 
 window_ptr new_window(int h, int w, int y, int x)
@@ -110,6 +112,7 @@ void swindow_resize(swindow &sw, int h, int w, int y, int x)
 
 void ui_init(int lwidth)
 {
+	crash_save_terminal();
 	initscr();
 	raw();
 	noecho();
@@ -120,6 +123,7 @@ void ui_init(int lwidth)
 	set_escdelay(0);
 	refresh();
 	error_set_fatal_hook(end_screen_for_fatal);
+	crash_guard_install();
 
 	int rows = LINES, cols = COLS;
 	ui.lwidth = lwidth;
@@ -145,6 +149,7 @@ void ui_destroy()
 	ui.playlist.cwin.reset();
 	ui.library.cwin.reset();
 	endwin();
+	crash_guard_release();
 }
 
 void ui_resize()
