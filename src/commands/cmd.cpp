@@ -32,6 +32,7 @@ const cmd_entry cmd_table[CMD_TABLE_SIZE] = {
 	{ "unbind",   cmd_unbind,   1, 3,            "usage: unbind [* | action <ACTION> | key <KEYCODE> ]",    1 },
 	{ "w",        cmd_write,    0, 1,            "usage: w[!] [name]",                                      1 },
 	{ "toggle",   cmd_toggle,   2, CMD_ARGS_ANY, "usage: %s <register> <action1> / ...",                    1 },
+	{ "salvage",  cmd_salvage,  1, 1,            "usage: salvage <name>",                                   1 },
 };
 // clang-format on
 

@@ -27,7 +27,7 @@ struct cmd_entry {
 	int usage_code;
 };
 
-constexpr int CMD_TABLE_SIZE = 14;
+constexpr int CMD_TABLE_SIZE = 15;
 extern const cmd_entry cmd_table[CMD_TABLE_SIZE];
 
 // What cmd_select gives for a word that selects no row, or several;
@@ -73,6 +73,8 @@ bool cmd_keyword(std::string_view word, const char *keyword);
 // Whether a sort of a saved playlist marks it as changed.
 extern bool save_sorts;
 
+struct playlist;
+
 // How "reload conf" reads the configuration file again: the program's top
 // floor gives its reader. A file that is being read is not read again from
 // within.
@@ -81,6 +83,9 @@ struct cmd_config_reader {
 	int (*reload)(); // 0, or 1 when a line failed and was shown
 };
 extern const cmd_config_reader *config_reader;
+
+// The playlists with unsaved changes, pseudo-playlists left out.
+std::vector<const playlist *> cmd_unsaved_playlists();
 
 // The view commands.
 int cmd_color(const std::vector<std::string> &argv);
@@ -99,5 +104,6 @@ int cmd_toggle(const std::vector<std::string> &argv);
 int cmd_new(const std::vector<std::string> &argv);
 int cmd_playlist(const std::vector<std::string> &argv);
 int cmd_quit(const std::vector<std::string> &argv);
+int cmd_salvage(const std::vector<std::string> &argv);
 int cmd_reload(const std::vector<std::string> &argv);
 int cmd_write(const std::vector<std::string> &argv);

@@ -1,6 +1,8 @@
 // The commands on the set of playlists and the program: new, playlist, q,
 // reload and w.
 
+#include <unistd.h>
+
 #include <climits>
 #include <optional>
 
@@ -11,6 +13,7 @@
 #include "library/medialib.h"
 #include "player/player.h"
 #include "playlist/playlist_file.h"
+#include "playlist/recovery.h"
 #include "screen/message.h"
 #include "screen/paint.h"
 #include "screen/ui.h"
@@ -148,19 +151,70 @@ int cmd_playlist(const std::vector<std::string> &argv)
 	return 0;
 }
 
+std::vector<const playlist *> cmd_unsaved_playlists()
+{
+	std::vector<const playlist *> unsaved;
+	for (const playlist_ptr &p : medialib.playlists)
+		if (p->needs_saving && p.get() != medialib.library && p.get() != medialib.filter_results)
+			unsaved.push_back(p.get());
+	return unsaved;
+}
+
 int cmd_quit(const std::vector<std::string> &argv)
 {
 	if (argv[0] != "q!") {
-		for (const playlist_ptr &p : medialib.playlists) {
-			if (p->needs_saving) {
-				paint_error(
-				        "there are playlists with unsaved changes.  use \"q!\" to "
-				        "force.");
-				return 2;
-			}
+		std::string names;
+		for (const playlist *p : cmd_unsaved_playlists())
+			names += (names.empty() ? "" : ", ") + p->name.value_or("untitled");
+		if (!names.empty()) {
+			paint_error("there are playlists with unsaved changes (%s).  use \"q!\" to "
+			            "force.",
+			            names.c_str());
+			return 2;
 		}
 	}
 	request_quit();
+	return 0;
+}
+
+int cmd_salvage(const std::vector<std::string> &argv)
+{
+	const std::string &name = argv[1];
+	const recovery_file found = recovery_find(medialib.playlist_dir, name);
+	if (found.path.empty()) {
+		paint_error("no playlist \"%s\" to salvage", name.c_str());
+		return 2;
+	}
+	playlist_ptr p = playlist_load(found.path, medialib.library->files, medialib.records);
+	// The "~2" of a second playlist of the same name is not part of it.
+	const size_t tilde = name.rfind('~');
+	const bool numbered = tilde != std::string::npos && tilde + 1 < name.size() &&
+	                      name.find_first_not_of("0123456789", tilde + 1) == std::string::npos;
+	p->name = numbered ? name.substr(0, tilde) : name;
+	p->filename = found.had_file ? std::optional(playlist_file_of(*p->name)) : std::nullopt;
+	p->needs_saving = true;
+	const int nfiles = p->nfiles();
+	// A playlist still loaded from the same file takes the recovered
+	// entries in place, so whatever shows or plays it goes on; its file
+	// stays as it is until it is written.
+	playlist *loaded = nullptr;
+	for (const playlist_ptr &q : medialib.playlists)
+		if (found.had_file && q->filename == p->filename)
+			loaded = q.get();
+	if (loaded != nullptr) {
+		loaded->files = std::move(p->files);
+		loaded->history = playlist_history_new();
+		loaded->hist_present = -1;
+		loaded->needs_saving = true;
+		if (loaded == viewing_playlist)
+			swindow_normalise(ui.playlist);
+	} else {
+		medialib_playlist_add(std::move(p));
+	}
+	unlink(found.path.c_str());
+	// Reading it may have warned on the terminal behind the screen's back.
+	ui_clear();
+	paint_message("playlist \"%s\" recovered, %d files, not yet saved", name.c_str(), nfiles);
 	return 0;
 }
 

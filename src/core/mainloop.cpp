@@ -163,7 +163,7 @@ void main_loop(int sock_fd, const sigset_t &wait_mask)
 		if (key == -1 && keyboard && FD_ISSET(0, &fds)) {
 			// The end of input ends the program as a hang-up does.
 			if (ui_read_key(key) == UI_END_OF_INPUT)
-				request_quit();
+				request_hangup();
 		}
 		if (key != -1 && !quit_requested())
 			feed_key(key);

@@ -13,6 +13,7 @@ void signal_handler(int sig)
 	case SIGINT:
 	case SIGQUIT:
 	case SIGTERM:
+		sig_quit_cause = sig;
 		sig_quit = 1;
 		break;
 	case SIGALRM:

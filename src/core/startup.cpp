@@ -17,7 +17,9 @@
 #include "ecmd/ecmd.h"
 #include "bindings/keybindings.h"
 #include "commands/toggle.h"
+#include "playlist/recovery.h"
 #include "playlist/ybuffer.h"
+#include "commands/cmd.h"
 #include "screen/message.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
@@ -63,6 +65,17 @@ unique_fd sock_fd;
 	if (what != nullptr)
 		fprintf(stderr, "%s: uncaught exception\n", program_invocation_short_name);
 	std::abort();
+}
+
+// Says which playlists a killed earlier run left to recover.
+void tell_recoverable()
+{
+	std::string names;
+	for (const std::string &name : recovery_list(medialib.playlist_dir))
+		names += (names.empty() ? "" : ", ") + name;
+	if (!names.empty())
+		paint_message("unsaved playlists of an earlier run: %s (\":salvage NAME\" brings one back)",
+		              names.c_str());
 }
 
 } // namespace
@@ -177,8 +190,13 @@ int korvane_main(int argc, char *argv[])
 	atexit(player_destroy);
 
 	paint_all();
+	tell_recoverable();
 	if (!quit_requested())
 		main_loop(sock_fd.get(), wait_mask);
+	// Ended by a signal or the loss of the terminal rather than the user's
+	// word: unsaved playlists are kept for the next start.
+	if (sig_quit_cause != 0)
+		recovery_write(medialib.playlist_dir, cmd_unsaved_playlists());
 
 	ui_destroy();
 	player_destroy();

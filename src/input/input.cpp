@@ -16,6 +16,7 @@ std::vector<int> ungot;
 bool refusing = false;
 bool refused = false;
 bool bell = false;
+long keys_fed = 0;
 
 } // namespace
 
@@ -36,6 +37,7 @@ bool input_push(std::unique_ptr<input_mode> mode)
 
 void input_feed(int key)
 {
+	keys_fed++;
 	if (modes.empty()) {
 		if (normal_mode != nullptr)
 			normal_mode(key);
@@ -46,6 +48,11 @@ void input_feed(int key)
 	std::unique_ptr<input_mode> done = std::move(modes.back());
 	modes.pop_back();
 	done->finish();
+}
+
+long input_keys_fed()
+{
+	return keys_fed;
 }
 
 bool input_mode_open()

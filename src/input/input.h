@@ -34,6 +34,8 @@ void input_set_normal(void (*normal)(int key));
 bool input_push(std::unique_ptr<input_mode> mode);
 // Gives key to the top mode, or to the normal mode when none is open.
 void input_feed(int key);
+// How many keys have been fed so far.
+long input_keys_fed();
 // Whether any mode is open above the normal mode.
 bool input_mode_open();
 // The line of the top-most prompt, if one is open.

@@ -1,6 +1,8 @@
 // Actions on the program and its windows: quit, redraw, switching windows,
 // a file's information page, opening a playlist and playing a file.
 #include "base/loop_flags.h"
+#include "commands/cmd.h"
+#include "input/input.h"
 #include "keys/kba.h"
 #include "library/medialib.h"
 #include "player/player.h"
@@ -30,9 +32,19 @@ bool cursor_on_file()
 
 } // namespace
 
+// As "q": playlists with unsaved changes keep the program up; the same key
+// again right after ends it as "q!" does.
 void kba_quit(KbaArgs)
 {
-	request_quit();
+	static long refused_at = -2;
+	const long key = input_keys_fed();
+	if (key == refused_at + 1) {
+		cmd_execute("q!");
+		return;
+	}
+	cmd_execute("q");
+	if (!quit_requested())
+		refused_at = key;
 }
 
 void kba_redraw(KbaArgs)

@@ -64,7 +64,7 @@ TEST(Cmd, TableRowsInOrder)
 {
 	const char *names[CMD_TABLE_SIZE] = { "bind", "color",    "display", "filter", "mode",
 		                              "new",  "playlist", "q",       "reload", "set",
-		                              "sort", "unbind",   "w",       "toggle" };
+		                              "sort", "unbind",   "w",       "toggle", "salvage" };
 	for (int i = 0; i < CMD_TABLE_SIZE; i++)
 		EXPECT_STREQ(cmd_table[i].name, names[i]);
 }
