@@ -11,6 +11,8 @@
 #include "base/error.h"
 #include "base/file_replace.h"
 #include "base/owners.h"
+#include "base/term_text.h"
+#include "library/db_lock.h"
 #include "library/medialib.h"
 
 namespace
@@ -52,12 +54,13 @@ std::string read_text(FILE *f, size_t count)
 [[noreturn]] void old_version(const std::string &path, const int32_t version[3])
 {
 	printf("Loading korvane database: old database version detected.\n");
-	printf("\tExisting database at '%s' is of version %d.%d.%d\n", path.c_str(), version[0],
+	const std::string shown = term_text(stdout, path);
+	printf("\tExisting database at '%s' is of version %d.%d.%d\n", shown.c_str(), version[0],
 	       version[1], version[2]);
 	printf("\tThis version of korvane only works with version %d.%d.%d\n", DB_VERSION_MAJOR,
 	       DB_VERSION_MINOR, DB_VERSION_PATCH);
 	printf("Remove the existing database and rebuild by doing:\n");
-	printf("\t$ rm %s\n", path.c_str());
+	printf("\t$ rm %s\n", shown.c_str());
 	printf("\t$ korvane -e init\n");
 	printf("\t$ korvane -e add /path/to/music ...\n");
 	fflush(stdout);
@@ -147,16 +150,19 @@ bool medialib_db_write_header(FILE *f)
 
 void medialib_db_load(const std::string &path)
 {
+	medialib_read_lock lock(path);
 	unique_file f(fopen(path.c_str(), "r"));
 	if (!f)
-		fatal_sys("medialib_db_load: failed to open database file '%s'", path.c_str());
+		fatal_sys("medialib_db_load: failed to open database file '%s'",
+		          term_text(stderr, path).c_str());
 	static char buf[1 << 16];
 	setvbuf(f.get(), buf, _IOFBF, sizeof buf);
 
 	char magic[MAGIC_LEN];
 	if (fread_unlocked(magic, 1, MAGIC_LEN, f.get()) != MAGIC_LEN ||
 	    memcmp(magic, DB_MAGIC, MAGIC_LEN) != 0)
-		fatal("medialib_db_load: db file '%s' NOT a korvane database", path.c_str());
+		fatal("medialib_db_load: db file '%s' NOT a korvane database",
+		      term_text(stderr, path).c_str());
 
 	// A file that ends inside the version counts as a wrong version; the
 	// numbers it lacks show as -1.
@@ -181,13 +187,14 @@ void medialib_db_load(const std::string &path)
 		mi_fread(*mi, f.get());
 		if (ferror_unlocked(f.get()))
 			fatal_sys("medialib_db_load: error loading database file '%s'",
-			          path.c_str());
+			          term_text(stderr, path).c_str());
 		if (feof_unlocked(f.get()))
 			break;
 		lib.files.push_back(medialib_adopt(std::move(mi)));
 	}
 	if (ferror_unlocked(f.get()))
-		fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
+		fatal_sys("medialib_db_load: error loading database file '%s'",
+		          term_text(stderr, path).c_str());
 
 	sort_by_filename(lib.files);
 }
@@ -196,15 +203,19 @@ void medialib_db_save(const std::string &path)
 {
 	file_replacer out;
 	if (!out.open(path))
-		fatal_sys("medialib_db_save: failed to open database file '%s'", path.c_str());
+		fatal("medialib_db_save: failed to open database file '%s': %s",
+		      term_text(stderr, path).c_str(),
+		      out.error().c_str());
 	static char buf[1 << 16];
 	setvbuf(out.stream(), buf, _IOFBF, sizeof buf);
 
 	bool ok = medialib_db_write_header(out.stream());
 	for (size_t i = 0; ok && i < medialib.library->files.size(); i++)
 		ok = mi_fwrite(*medialib.library->files[i], out.stream());
-	if (!ok)
+	if (!ok) {
 		out.abandon();
-	if (!ok || !out.commit())
 		fatal_sys("medialib_db_save: error saving database");
+	}
+	if (!out.commit())
+		fatal("medialib_db_save: error saving database: %s", out.error().c_str());
 }

@@ -42,5 +42,9 @@ void medialib_destroy();
 std::vector<std::string> medialib_find_playlists(const std::string &dir);
 // Appends p to the registry, which takes ownership.
 void medialib_playlist_add(playlist_ptr p);
-// Deletes registry entry i and its file.
+// Deletes registry entry i and its file; fatal when the file cannot be removed.
 void medialib_playlist_remove(int i);
+// Deletes registry entry i and its file; a file already gone counts as
+// removed. False with the cause in error when the file stays: the entry
+// then stays too.
+bool medialib_playlist_try_remove(int i, std::string &error);
