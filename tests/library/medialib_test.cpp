@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "harness/harness.h"
@@ -82,6 +84,25 @@ TEST_F(Medialib, AddAndRemoveKeepTheOrder)
 	            "medialib_playlist_remove: index 5 out of range");
 	EXPECT_EXIT(medialib_playlist_remove(-1), testing::ExitedWithCode(1),
 	            "medialib_playlist_remove: index -1 out of range");
+}
+
+// The removal that reports instead of ending the program: a file already
+// gone counts as removed; a file that stays keeps its entry.
+TEST_F(Medialib, TryRemoveReportsAFileThatStays)
+{
+	for (const char *n : { "a", "b" })
+		write_file(pldir + "/" + n + ".playlist", "");
+	medialib_load(db, pldir);
+	std::string error;
+	unlink((pldir + "/a.playlist").c_str());
+	EXPECT_TRUE(medialib_playlist_try_remove(2, error));
+	EXPECT_EQ(registry_names(), (std::vector<std::string>{ "--LIBRARY--", "--FILTER--", "b" }));
+
+	// A directory in the file's place cannot be removed as a file.
+	medialib.playlists[2]->filename = pldir;
+	EXPECT_FALSE(medialib_playlist_try_remove(2, error));
+	EXPECT_EQ(error, "failed to delete playlist \"" + pldir + "\": Is a directory");
+	EXPECT_EQ(registry_names(), (std::vector<std::string>{ "--LIBRARY--", "--FILTER--", "b" }));
 }
 
 TEST_F(Medialib, DestroyEmptiesEverything)
