@@ -59,6 +59,36 @@ void medialib_load(const std::string &db_file, const std::string &playlist_dir)
 		p->needs_saving = false;
 }
 
+bool medialib_try_load(const std::string &db_file, const std::string &playlist_dir,
+                       std::string &error)
+{
+	// The loaded state waits aside; it comes back whole on a failure.
+	medialib_state kept = std::move(medialib);
+	medialib = medialib_state();
+	medialib_new_state();
+	medialib.db_file = db_file;
+	medialib.playlist_dir = playlist_dir;
+
+	bool loaded = medialib_db_try_load(db_file, error);
+	for (const std::string &path :
+	     loaded ? medialib_find_playlists(playlist_dir) : std::vector<std::string>()) {
+		playlist_ptr p =
+		        playlist_try_load(path, medialib.library->files, medialib.records, error);
+		if (!p) {
+			loaded = false;
+			break;
+		}
+		medialib_playlist_add(std::move(p));
+	}
+	if (!loaded) {
+		medialib = std::move(kept);
+		return false;
+	}
+	for (auto &p : medialib.playlists)
+		p->needs_saving = false;
+	return true;
+}
+
 void medialib_destroy()
 {
 	medialib.playlists.clear();

@@ -36,6 +36,14 @@ int medialib_find(std::string_view filename);
 void medialib_new_state();
 // Loads the database and every playlist file of playlist_dir.
 void medialib_load(const std::string &db_file, const std::string &playlist_dir);
+// Loads the database and every playlist file of playlist_dir in place of
+// what is loaded. False with a message in error when the database cannot be
+// read, is not a korvane database or is of another version, or a playlist
+// cannot be opened: what was loaded then stays as it was. On success every
+// record and playlist loaded before is released, so nothing may point to
+// them.
+bool medialib_try_load(const std::string &db_file, const std::string &playlist_dir,
+                       std::string &error);
 // Releases every record and playlist.
 void medialib_destroy();
 // The paths of every playlist file in dir, in byte order.

@@ -63,10 +63,22 @@ std::string playlist_name_from_path(const std::string &path)
 playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info *> &files,
                            std::deque<mi_ptr> &placeholders)
 {
+	std::string error;
+	playlist_ptr p = playlist_try_load(path, files, placeholders, error);
+	if (!p)
+		fatal("playlist_load: %s", error.c_str());
+	return p;
+}
+
+playlist_ptr playlist_try_load(const std::string &path, const std::vector<meta_info *> &files,
+                               std::deque<mi_ptr> &placeholders, std::string &error)
+{
 	unique_file f(fopen(path.c_str(), "r"));
-	if (!f)
-		fatal_sys("playlist_load: failed to open playlist '%s'",
-		          term_text(stderr, path).c_str());
+	if (!f) {
+		error = "failed to open playlist '" + term_text(stderr, path) + "': " +
+		        strerror(errno);
+		return nullptr;
+	}
 
 	playlist_ptr p = playlist_new();
 	p->filename = path;

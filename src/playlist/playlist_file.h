@@ -18,6 +18,10 @@ constexpr const char PLAYLIST_FILE_EXTENSION[] = ".playlist";
 // in placeholders.
 playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info *> &files,
                            std::deque<mi_ptr> &placeholders);
+// As playlist_load, but null with a message in error when the file cannot
+// be opened, instead of ending the program.
+playlist_ptr playlist_try_load(const std::string &path, const std::vector<meta_info *> &files,
+                               std::deque<mi_ptr> &placeholders, std::string &error);
 // Writes p's entries to its file, replacing it; fatal on failure.
 void playlist_save(const playlist &p);
 // Writes p's entries to its file, replacing it. False with a message (the
