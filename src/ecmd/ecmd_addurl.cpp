@@ -2,8 +2,8 @@
 
 #include "base/error.h"
 #include "base/globals.h"
-#include "ecmd/ecmd.h"
 #include "base/term_text.h"
+#include "ecmd/ecmd.h"
 #include "library/db_file.h"
 #include "library/db_lock.h"
 #include "library/medialib.h"

@@ -248,9 +248,11 @@ bool medialib_db_try_load(const std::string &path, std::string &message)
 		message = "db file '" + shown + "' NOT a korvane database";
 		break;
 	case db_read_end::other_version:
-		snprintf(text, sizeof text, "' is of version %d.%d.%d; this version of korvane "
-		         "only works with version %d.%d.%d", version[0], version[1], version[2],
-		         DB_VERSION_MAJOR, DB_VERSION_MINOR, DB_VERSION_PATCH);
+		snprintf(text, sizeof text,
+		         "' is of version %d.%d.%d; this version of korvane "
+		         "only works with version %d.%d.%d",
+		         version[0], version[1], version[2], DB_VERSION_MAJOR, DB_VERSION_MINOR,
+		         DB_VERSION_PATCH);
 		message = "database '" + shown + text;
 		break;
 	case db_read_end::read_failed:
@@ -265,8 +267,7 @@ void medialib_db_save(const std::string &path)
 	file_replacer out;
 	if (!out.open(path))
 		fatal("medialib_db_save: failed to open database file '%s': %s",
-		      term_text(stderr, path).c_str(),
-		      out.error().c_str());
+		      term_text(stderr, path).c_str(), out.error().c_str());
 	static char buf[1 << 16];
 	setvbuf(out.stream(), buf, _IOFBF, sizeof buf);
 

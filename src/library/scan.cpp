@@ -153,8 +153,9 @@ void scan_file(const FTSENT *e, const walk_resolver &resolver, library_index &in
 		return;
 	}
 	if (has_line_break(resolved)) {
-		warn_msg("skipping '%s': a file name with a line break cannot be kept in a playlist",
-		         term_escape(path).c_str());
+		warn_msg(
+		        "skipping '%s': a file name with a line break cannot be kept in a playlist",
+		        term_escape(path).c_str());
 		n.errors++;
 		return;
 	}
@@ -223,7 +224,8 @@ bool medialib_db_scan_dirs(char *const paths[])
 			resolver.entered(e);
 			break;
 		case FTS_DNR:
-			printf("Directory '%s' Unreadable\n", term_text(stdout, e->fts_path).c_str());
+			printf("Directory '%s' Unreadable\n",
+			       term_text(stdout, e->fts_path).c_str());
 			n.dirs_skipped++;
 			break;
 		case FTS_ERR:

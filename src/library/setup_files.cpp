@@ -5,8 +5,8 @@
 #include "base/error.h"
 #include "base/file_replace.h"
 #include "base/term_text.h"
-#include "library/db_lock.h"
 #include "library/db_file.h"
+#include "library/db_lock.h"
 #include "library/maintenance.h"
 
 namespace
@@ -45,12 +45,14 @@ void medialib_setup_files(const std::string &dir, const std::string &db_file,
 
 	file_replacer out;
 	if (!out.open(db_file))
-		fatal("failed to create database file '%s': %s", shown.c_str(), out.error().c_str());
+		fatal("failed to create database file '%s': %s", shown.c_str(),
+		      out.error().c_str());
 	if (!medialib_db_write_header(out.stream())) {
 		out.abandon();
 		fatal_sys("failed to create database file '%s'", shown.c_str());
 	}
 	if (!out.commit())
-		fatal("failed to create database file '%s': %s", shown.c_str(), out.error().c_str());
+		fatal("failed to create database file '%s': %s", shown.c_str(),
+		      out.error().c_str());
 	warn_msg("empty database at '%s' created", shown.c_str());
 }

@@ -14,8 +14,7 @@ mi_ptr mi_extract(const std::string &path);
 // ending the program. open_error, when given, receives why the file could
 // not be read (EINVAL: not a regular file), or 0 when it was read: a null
 // result then means the tag library found no media in it.
-mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable,
-                           int *open_error = nullptr);
+mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable, int *open_error = nullptr);
 // As mi_extract, for a path that is already absolute and free of symbolic
 // links (from realpath): it becomes the record's file name as it is.
 mi_ptr mi_extract_file(const std::string &resolved, int *open_error = nullptr);

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -66,7 +66,8 @@ playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info 
 	std::string error;
 	playlist_ptr p = playlist_try_load(path, files, placeholders, error);
 	if (!p)
-		fatal("playlist_load: %s", error.c_str());
+		fatal("playlist_load: failed to open playlist '%s': %s",
+		      term_text(stderr, path).c_str(), strerror(errno));
 	return p;
 }
 
@@ -75,8 +76,9 @@ playlist_ptr playlist_try_load(const std::string &path, const std::vector<meta_i
 {
 	unique_file f(fopen(path.c_str(), "r"));
 	if (!f) {
-		error = "failed to open playlist '" + term_text(stderr, path) + "': " +
-		        strerror(errno);
+		int saved = errno;
+		error = "failed to open playlist '" + term_escape(path) + "': " + strerror(saved);
+		errno = saved;
 		return nullptr;
 	}
 
@@ -173,8 +175,8 @@ bool playlist_delete_file(const playlist &p, std::string &error)
 	if (!p.filename)
 		return true;
 	if (unlink(p.filename->c_str()) == -1 && errno != ENOENT) {
-		error = "failed to delete playlist \"" + term_escape(*p.filename) + "\": " +
-		        strerror(errno);
+		error = "failed to delete playlist \"" + term_escape(*p.filename) +
+		        "\": " + strerror(errno);
 		return false;
 	}
 	// The removal is made to last as a save's rename is; a directory that

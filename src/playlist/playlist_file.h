@@ -19,7 +19,7 @@ constexpr const char PLAYLIST_FILE_EXTENSION[] = ".playlist";
 playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info *> &files,
                            std::deque<mi_ptr> &placeholders);
 // As playlist_load, but null with a message in error when the file cannot
-// be opened, instead of ending the program.
+// be opened (errno set), instead of ending the program.
 playlist_ptr playlist_try_load(const std::string &path, const std::vector<meta_info *> &files,
                                std::deque<mi_ptr> &placeholders, std::string &error);
 // Writes p's entries to its file, replacing it; fatal on failure.

@@ -74,8 +74,8 @@ TEST(FileReplace, StaleTemporaryFilesOfTheSameTargetAreRemoved)
 {
 	temp_dir dir;
 	write_file(dir / "db", "old");
-	for (const char *name : { ".db.AbC123", ".db.zzzzzz", ".other.AbC123", ".db.short", ".db.AbC1234",
-	                          "db.AbC123", ".db.AbC123~" })
+	for (const char *name : { ".db.AbC123", ".db.zzzzzz", ".other.AbC123", ".db.short",
+	                          ".db.AbC1234", "db.AbC123", ".db.AbC123~" })
 		write_file(dir / name, "left over");
 	// A replacement still running holds a lock on its file.
 	write_file(dir / ".db.Busy00", "being written");
@@ -88,8 +88,9 @@ TEST(FileReplace, StaleTemporaryFilesOfTheSameTargetAreRemoved)
 	ASSERT_TRUE(out.commit()) << out.error();
 	close(busy);
 	EXPECT_EQ(read_file(dir / "db"), "new");
-	EXPECT_EQ(listing(dir.path()),
-	          ".db.AbC1234\n.db.AbC123~\n.db.Busy00\n.db.short\n.other.AbC123\ndb\ndb.AbC123\n");
+	EXPECT_EQ(
+	        listing(dir.path()),
+	        ".db.AbC1234\n.db.AbC123~\n.db.Busy00\n.db.short\n.other.AbC123\ndb\ndb.AbC123\n");
 }
 
 // A temporary file that keeps the extension ends in it, and its stale
@@ -135,7 +136,8 @@ TEST(FileReplace, KillDuringTheSaveLeavesOldOrNew)
 		int status;
 		waitpid(pid, &status, 0);
 		std::string now = read_file(dir / "db");
-		ASSERT_TRUE(now == old_text || now == new_text) << "try " << i << ": " << now.size();
+		ASSERT_TRUE(now == old_text || now == new_text)
+		        << "try " << i << ": " << now.size();
 		(now == old_text ? saw_old : saw_new)++;
 		write_file(dir / "db", old_text);
 	}

@@ -62,10 +62,12 @@ TEST_F(TagWriter, FilesThatCannotBeTaggedAreNamedWithTheCause)
 
 	run_options opts;
 	opts.deadline = std::chrono::seconds(30); // a FIFO must not make it wait
-	run_result r = tag({ "missing.mp3", "folder.mp3", "pipe.mp3", "song.mp3", "other.ogg" }, opts);
+	run_result r =
+	        tag({ "missing.mp3", "folder.mp3", "pipe.mp3", "song.mp3", "other.ogg" }, opts);
 	EXPECT_EQ(r.status, 1);
-	EXPECT_EQ(r.out, HEADING + "tagging: 'missing.mp3'\ntagging: 'folder.mp3'\n"
-	                           "tagging: 'pipe.mp3'\ntagging: 'song.mp3'\ntagging: 'other.ogg'\n");
+	EXPECT_EQ(r.out,
+	          HEADING + "tagging: 'missing.mp3'\ntagging: 'folder.mp3'\n"
+	                    "tagging: 'pipe.mp3'\ntagging: 'song.mp3'\ntagging: 'other.ogg'\n");
 	EXPECT_EQ(r.err, "korvane: tag: failed to tag 'missing.mp3': No such file or directory\n"
 	                 "korvane: tag: failed to tag 'folder.mp3': not a regular file\n"
 	                 "korvane: tag: failed to tag 'pipe.mp3': not a regular file\n");

@@ -77,7 +77,8 @@ TEST(TerminalOutput, ControlCharactersInNamesAreEscapedOnATerminalOnly)
 	} cases[] = {
 		{ { "-e", "add", dir + "/" + EVIL }, ". " + dir + "/" + EVIL_ESCAPED + "\n" },
 		{ { "-e", "flush" }, dir + "/" + EVIL_ESCAPED + ", " },
-		{ { "-e", "check", "-d", dir + "/" + EVIL }, "Checking: '" + dir + "/" + EVIL_ESCAPED },
+		{ { "-e", "check", "-d", dir + "/" + EVIL },
+		  "Checking: '" + dir + "/" + EVIL_ESCAPED },
 		{ { "-e", "rm", "-f", dir + "/nope\x1b[2J" },
 		  "korvane: rm: " + dir + "/nope\\x1b[2J: No such file or URL\n" },
 	};

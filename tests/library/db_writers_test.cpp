@@ -203,7 +203,8 @@ TEST_P(DbWriter, KillAtAnyMomentLeavesTheOldOrTheNewDatabase)
 {
 	auto started = steady_clock::now();
 	const std::set<std::string> fresh = new_state();
-	const auto run_time = std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
+	const auto run_time =
+	        std::chrono::duration_cast<milliseconds>(steady_clock::now() - started);
 	ASSERT_NE(fresh, *old_state);
 
 	// The kills fall anywhere in a run; a short delay before each sync
@@ -268,8 +269,8 @@ TEST_P(DbWriter, DirectoryThatMayNotBeWrittenRefusesTheSave)
 	chmod((home / ".korvane").c_str(), 0755);
 	EXPECT_EQ(r.status, 1);
 	const std::string dir = home / ".korvane";
-	EXPECT_NE(r.err.find("korvane: medialib_db_save: failed to open database file '" +
-	                     dir + "/korvane.db': its directory '" + dir +
+	EXPECT_NE(r.err.find("korvane: medialib_db_save: failed to open database file '" + dir +
+	                     "/korvane.db': its directory '" + dir +
 	                     "' must be writable to replace it safely\n"),
 	          std::string::npos)
 	        << r.err;
@@ -330,8 +331,8 @@ TEST(DbLock, TwoWritersAtOnceBothKeepTheirChangesAndReadersWait)
 	EXPECT_EQ(first.err, "");
 	EXPECT_EQ(second.status, 0) << second.err;
 	EXPECT_EQ(second.err, waiting);
-	EXPECT_EQ(db_state(home.db()),
-	          (std::set<std::string>{ music(home, "a.ogg") + "|A", music(home, "b.ogg") + "|B" }));
+	EXPECT_EQ(db_state(home.db()), (std::set<std::string>{ music(home, "a.ogg") + "|A",
+	                                                       music(home, "b.ogg") + "|B" }));
 
 	// A reader waits for the writer too, and sees its change.
 	std::thread third([&] { first = slow_add(home, music(home, "c.ogg")); });

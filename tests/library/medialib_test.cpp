@@ -143,8 +143,8 @@ TEST_F(Medialib, FailedTryLoadKeepsTheLoadedLibrary)
 	ASSERT_EQ(symlink("nowhere", (pldir + "/b.playlist").c_str()), 0);
 	std::string error;
 	EXPECT_FALSE(medialib_try_load(db, pldir, error));
-	EXPECT_EQ(error, "failed to open playlist '" + pldir +
-	                         "/b.playlist': No such file or directory");
+	EXPECT_EQ(error,
+	          "failed to open playlist '" + pldir + "/b.playlist': No such file or directory");
 	EXPECT_EQ(medialib.library->files[0], first);
 
 	unlink((pldir + "/b.playlist").c_str());

@@ -474,13 +474,15 @@ TEST_F(Scan, file_names_with_line_breaks_are_skipped_with_a_warning)
 	run_result r = add({ music });
 	ASSERT_EQ(r.status, 0) << r.err;
 	report rep = split_report(r.out, ADD_INTRO);
-	EXPECT_EQ(sorted(rep.lines), sorted({ "Checking Directory: " + music, "+ " + m("fine.ogg") }));
+	EXPECT_EQ(sorted(rep.lines),
+	          sorted({ "Checking Directory: " + music, "+ " + m("fine.ogg") }));
 	EXPECT_EQ(rep.summary, scan_summary(1, 0, 0, 0, 0, 2, 0));
 	EXPECT_EQ(sorted(lines_of(r.err)),
 	          sorted({ "korvane: skipping '" + m("new\\nline.ogg") +
 	                           "': a file name with a line break cannot be kept in a playlist",
 	                   "korvane: skipping '" + m("carriage\\rreturn.ogg") +
-	                           "': a file name with a line break cannot be kept in a playlist" }));
+	                           "': a file name with a line break cannot be kept in a "
+	                           "playlist" }));
 	auto records = db_records(home.db());
 	ASSERT_EQ(records.size(), 1u);
 	EXPECT_EQ(records[0].filename, resolved(m("fine.ogg")));

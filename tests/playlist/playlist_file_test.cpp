@@ -235,7 +235,7 @@ TEST_F(PlaylistFile, DeletingAFileAlreadyGoneSucceeds)
 	std::string error;
 	EXPECT_TRUE(playlist_delete_file(*p, error));
 	EXPECT_FALSE(file_exists(dir / "gone.playlist"));
-	EXPECT_TRUE(playlist_delete_file(*p, error)); // already gone
+	EXPECT_TRUE(playlist_delete_file(*p, error));              // already gone
 	EXPECT_TRUE(playlist_delete_file(*playlist_new(), error)); // no file at all
 	EXPECT_EQ(error, "");
 
