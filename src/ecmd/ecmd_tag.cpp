@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <stdlib.h> // strtonum, from libbsd
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,42 @@ void parse_options(int argc, char *argv[], tag_values &values)
 
 enum class tag_result { tagged, not_media, failed };
 
+// Room enough for any tags TagLib writes with these values: the texts in
+// the widest encoding, and the padding and frames around them.
+off_t save_room(const tag_values &values)
+{
+	off_t room = 1 << 20;
+	for (const tag_value &value : values)
+		room += 4 * static_cast<off_t>(value.text.size());
+	return room;
+}
+
+// Takes room blocks of disk beyond the end of the file open as fd, without
+// changing its size, so that the save's writes cannot find the disk full;
+// the error number when they could not be had, or 0. A file system that
+// cannot do so is left to its luck.
+int reserve_room(int fd, off_t size, off_t room)
+{
+	rlimit limit;
+	if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+	    static_cast<rlim_t>(size + room) > limit.rlim_cur)
+		return EFBIG;
+	if (fallocate(fd, FALLOC_FL_KEEP_SIZE, size, room) == -1 && errno != EOPNOTSUPP &&
+	    errno != ENOSYS)
+		return errno;
+	return 0;
+}
+
+// Whether the file at path is valid media of the given play length.
+bool same_media(const std::string &path, int length)
+{
+	taglib_file file(path.c_str());
+	if (!file.valid())
+		return false;
+	const TagLib_AudioProperties *props = file.properties();
+	return (props != nullptr ? taglib_audioproperties_length(props) : -1) == length;
+}
+
 // Copies the whole of the file open as in into the replacement's stream.
 bool copy_into(int in, file_replacer &out)
 {
@@ -148,12 +185,25 @@ tag_result tag_file(const char *path, const tag_values &values, std::string &why
 		return tag_result::failed;
 	}
 
+	// TagLib does not report a write that fails; the room its save may
+	// need is taken first, so a full disk shows here and not as a copy cut
+	// short.
+	const int fd = fileno(out.stream());
+	if (int error = reserve_room(fd, st.st_size, save_room(values)); error != 0) {
+		why = strerror(error);
+		out.abandon();
+		return tag_result::failed;
+	}
+
+	int length = -1;
 	{
 		// A file TagLib opened by its extension may still not be a media
 		// file; saving tags into it would damage it.
 		taglib_file file(out.temp_path().c_str());
 		if (!file.valid())
 			return tag_result::not_media;
+		if (const TagLib_AudioProperties *props = file.properties(); props != nullptr)
+			length = taglib_audioproperties_length(props);
 		TagLib_Tag *tag = file.tag();
 		for (int i = 0; i < NFIELDS; i++) {
 			if (!values[i].set)
@@ -169,11 +219,22 @@ tag_result tag_file(const char *path, const tag_values &values, std::string &why
 			return tag_result::failed;
 		}
 	}
+	// The saved copy must still be the same media, whole.
+	if (!same_media(out.temp_path(), length)) {
+		why = "TagLib could not save the tags";
+		return tag_result::failed;
+	}
+	// The room taken beyond the end is given back.
+	struct stat saved;
+	if (fstat(fd, &saved) == 0 && ftruncate(fd, saved.st_size) == -1) {
+		why = strerror(errno);
+		return tag_result::failed;
+	}
 
 	// The file keeps its access time; its modification time is now, as
 	// for any change, so that update reads the new tags.
 	const timespec times[2] = { st.st_atim, { 0, UTIME_NOW } };
-	futimens(fileno(out.stream()), times);
+	futimens(fd, times);
 	if (!out.commit()) {
 		why = out.error();
 		return tag_result::failed;
