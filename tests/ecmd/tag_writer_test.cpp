@@ -16,6 +16,7 @@
 #include "base/file_replace.h"
 #include "harness/harness.h"
 #include "harness/media.h"
+#include "library/small_tmpfs.h"
 
 namespace
 {
@@ -146,6 +147,26 @@ TEST_F(TagWriter, FullDiskKeepsTheFileAndSaysSo)
 		EXPECT_EQ(r.err, "korvane: tag: failed to tag 'song.mp3': File too large\n");
 		EXPECT_EQ(read_file(song), old_bytes);
 		EXPECT_EQ(listing(dir), "song.mp3\n");
+	}
+}
+
+// A real full disk: the music on a small tmpfs, full before the copy is
+// made, or with room for the copy but not for what the save may add.
+TEST_F(TagWriter, DiskWithNoRoomLeftKeepsTheFileAndSaysSo)
+{
+	small_tmpfs disk(dir, 2 * 1024 * 1024);
+	if (!disk.mounted())
+		GTEST_SKIP() << "no tmpfs may be mounted here";
+	write_file(song, old_bytes);
+	for (size_t leave : { size_t(0), old_bytes.size() + 8192 }) {
+		SCOPED_TRACE(leave);
+		disk.fill(leave);
+		run_result r = tag({ "song.mp3" });
+		EXPECT_EQ(r.status, 1);
+		EXPECT_EQ(r.err,
+		          "korvane: tag: failed to tag 'song.mp3': No space left on device\n");
+		EXPECT_EQ(read_file(song), old_bytes);
+		EXPECT_EQ(listing(dir), ".filler\nsong.mp3\n");
 	}
 }
 

@@ -26,6 +26,7 @@
 #include "harness/harness.h"
 #include "harness/media.h"
 #include "library/db_file.h"
+#include "library/small_tmpfs.h"
 
 namespace
 {
@@ -251,6 +252,25 @@ TEST_P(DbWriter, FullDiskEndsWithTheErrorAndKeepsTheOldDatabase)
 	EXPECT_EQ(r.err, "korvane: medialib_db_save: error saving database: File too large\n");
 	EXPECT_EQ(read_file(home.db()), old_bytes);
 	EXPECT_EQ(program_dir_listing(home), CLEAN_LISTING);
+}
+
+// A real full disk: the program's directory on a small tmpfs with no room
+// left for the new database.
+TEST_P(DbWriter, DiskWithNoRoomLeftEndsWithTheErrorAndKeepsTheOldDatabase)
+{
+	small_tmpfs disk(home / ".korvane", 64 * 1024);
+	if (!disk.mounted())
+		GTEST_SKIP() << "no tmpfs may be mounted here";
+	mkdir(home.playlists().c_str(), 0700);
+	write_file(home.db(), old_bytes);
+	disk.fill(0);
+
+	run_result r = home.run(command, GetParam().input);
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(r.err, "korvane: medialib_db_save: error saving database: No space left on "
+	                 "device\n");
+	EXPECT_EQ(read_file(home.db()), old_bytes);
+	EXPECT_EQ(program_dir_listing(home), ".filler\n" + CLEAN_LISTING);
 }
 
 TEST_P(DbWriter, DirectoryThatMayNotBeWrittenRefusesTheSave)
