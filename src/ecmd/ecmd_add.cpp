@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
+#include "library/db_lock.h"
 #include "library/maintenance.h"
 #include "library/medialib.h"
 
@@ -13,14 +14,15 @@ int ecmd_add(int argc, char *argv[])
 
 	printf("Loading existing database...\n");
 	fflush(stdout);
+	medialib_lock_exclusive(db_file);
 	medialib_load(db_file, playlist_dir);
 
 	printf("Scanning directories for files to add to database...\n");
 	fflush(stdout);
-	medialib_db_scan_dirs(argv + 1);
+	bool all_found = medialib_db_scan_dirs(argv + 1);
 
 	medialib_destroy();
-	return 0;
+	return all_found ? 0 : 1;
 }
 
 namespace

@@ -2,8 +2,10 @@
 
 #include "base/error.h"
 #include "base/globals.h"
+#include "base/term_text.h"
 #include "ecmd/ecmd.h"
 #include "library/db_file.h"
+#include "library/db_lock.h"
 #include "library/medialib.h"
 #include "meta/mi_extract.h"
 
@@ -44,6 +46,7 @@ int ecmd_addurl(int argc, char *argv[])
 		return 0;
 	}
 
+	medialib_lock_exclusive(db_file);
 	medialib_load(db_file, playlist_dir);
 	playlist &lib = *medialib.library;
 	int i = medialib_find(*mi->filename);
@@ -52,7 +55,8 @@ int ecmd_addurl(int argc, char *argv[])
 		playlist_file_append(lib, medialib_adopt(std::move(mi)), false);
 		medialib_db_save(db_file);
 	} else {
-		printf("Warning: file/URL '%s' already in the database.\n", mi->filename->c_str());
+		printf("Warning: file/URL '%s' already in the database.\n",
+		       term_text(stdout, *mi->filename).c_str());
 		printf("Do you want to replace the existing record? [y/n] ");
 		fflush(stdout);
 		std::string answer;

@@ -6,6 +6,7 @@
 
 #include "base/error.h"
 #include "base/globals.h"
+#include "base/term_text.h"
 #include "ecmd/ecmd.h"
 #include "library/medialib.h"
 #include "meta/mi_extract.h"
@@ -20,7 +21,8 @@ void print_fields(const char *heading, const meta_info &mi)
 	printf("%s\n", heading);
 	for (int i = 0; i < MI_NUM_CINFO; i++) {
 		const auto &text = mi.cinfo[i];
-		printf("\t%10.10s: '%s'\n", MI_CINFO_NAMES[i], text ? text->c_str() : "(null)");
+		printf("\t%10.10s: '%s'\n", MI_CINFO_NAMES[i],
+		       text ? term_text(stdout, *text).c_str() : "(null)");
 	}
 }
 
@@ -29,14 +31,16 @@ const char SANITIZED_HEADING[] = "\tThe SANITIZED meta-information from the file
 const char DATABASE_HEADING[] = "\tThe meta-information in the DATABASE is:";
 
 // Shows what the file gives, raw and/or sanitized. A file that cannot be
-// found gives nothing, like one the tag library cannot read, and the next
+// found gives nothing, like one the tag library cannot read or one that is
+// not a regular file (never opened in a way that could block), and the next
 // file is checked.
 void check_extraction(const char *file, bool show_raw, bool show_sanitized)
 {
 	bool unresolvable = false;
 	mi_ptr mi = mi_extract_resolved(file, unresolvable);
 	if (!mi) {
-		warn_msg("Failed to extract any meta-information from '%s'", file);
+		warn_msg("Failed to extract any meta-information from '%s'",
+		         term_text(stderr, file).c_str());
 		return;
 	}
 	if (show_raw)
@@ -47,14 +51,15 @@ void check_extraction(const char *file, bool show_raw, bool show_sanitized)
 	}
 }
 
-// Shows the database entry stored under the file's absolute path. The
-// library is loaded afresh for every file.
-void check_database(const char *ecmd, const char *file)
+// Shows the database entry stored under the file's absolute path; false
+// when there is none. The library is loaded afresh for every file.
+bool check_database(const char *ecmd, const char *file)
 {
+	const std::string shown = term_text(stderr, file);
 	char resolved[PATH_MAX];
 	if (realpath(file, resolved) == nullptr) {
-		warn_sys("%s: realpath failed for %s: skipping", ecmd, file);
-		return;
+		warn_sys("%s: realpath failed for %s: skipping", ecmd, shown.c_str());
+		return false;
 	}
 
 	medialib_load(db_file, playlist_dir);
@@ -62,8 +67,9 @@ void check_database(const char *ecmd, const char *file)
 	if (found != -1)
 		print_fields(DATABASE_HEADING, *medialib.library->files[found]);
 	else
-		warn_msg("File '%s' does NOT exist in the database", file);
+		warn_msg("File '%s' does NOT exist in the database", shown.c_str());
 	medialib_destroy();
+	return found != -1;
 }
 
 } // namespace
@@ -97,15 +103,17 @@ int ecmd_check(int argc, char *argv[])
 	if (optind >= argc)
 		fatal("%s: must provide at least one file to check.", argv[0]);
 
+	// Every file is checked; a file not in the database makes the status 1.
+	int status = 0;
 	for (int i = optind; i < argc; i++) {
 		const char *file = argv[i];
-		printf("Checking: '%s'\n", file);
+		printf("Checking: '%s'\n", term_text(stdout, file).c_str());
 		if (show_raw || show_sanitized)
 			check_extraction(file, show_raw, show_sanitized);
-		if (show_database)
-			check_database(argv[0], file);
+		if (show_database && !check_database(argv[0], file))
+			status = 1;
 	}
-	return 0;
+	return status;
 }
 
 namespace

@@ -1,12 +1,21 @@
+#include <fcntl.h>
 #include <getopt.h>
 #include <stdlib.h> // strtonum, from libbsd
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "base/error.h"
+#include "base/file_replace.h"
+#include "base/owners.h"
+#include "base/term_text.h"
 #include "ecmd/ecmd.h"
 #include "meta/taglib_file.h"
 
@@ -90,25 +99,147 @@ void parse_options(int argc, char *argv[], tag_values &values)
 	}
 }
 
-// Writes every set field into the file; false when TagLib cannot tag it.
-bool tag_file(const char *path, const tag_values &values)
+enum class tag_result { tagged, not_media, failed };
+
+// Room enough for any tags TagLib writes with these values: the texts in
+// the widest encoding, and the padding and frames around them.
+off_t save_room(const tag_values &values)
 {
-	// A file TagLib opened by its extension may still not be a media
-	// file; saving tags into it would damage it.
-	taglib_file file(path);
+	off_t room = 1 << 20;
+	for (const tag_value &value : values)
+		room += 4 * static_cast<off_t>(value.text.size());
+	return room;
+}
+
+// Takes room blocks of disk beyond the end of the file open as fd, without
+// changing its size, so that the save's writes cannot find the disk full;
+// the error number when they could not be had, or 0. A file system that
+// cannot do so is left to its luck.
+int reserve_room(int fd, off_t size, off_t room)
+{
+	rlimit limit;
+	if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+	    static_cast<rlim_t>(size + room) > limit.rlim_cur)
+		return EFBIG;
+	if (fallocate(fd, FALLOC_FL_KEEP_SIZE, size, room) == -1 && errno != EOPNOTSUPP &&
+	    errno != ENOSYS)
+		return errno;
+	return 0;
+}
+
+// Whether the file at path is valid media of the given play length.
+bool same_media(const std::string &path, int length)
+{
+	taglib_file file(path.c_str());
 	if (!file.valid())
 		return false;
-	TagLib_Tag *tag = file.tag();
-	for (int i = 0; i < NFIELDS; i++) {
-		if (!values[i].set)
-			continue;
-		if (FIELDS[i].set_number)
-			FIELDS[i].set_number(tag, static_cast<unsigned int>(values[i].number));
-		else
-			FIELDS[i].set_text(tag, values[i].text.c_str());
+	const TagLib_AudioProperties *props = file.properties();
+	return (props != nullptr ? taglib_audioproperties_length(props) : -1) == length;
+}
+
+// Copies the whole of the file open as in into the replacement's stream.
+bool copy_into(int in, file_replacer &out)
+{
+	char buf[1 << 16];
+	for (;;) {
+		ssize_t n = read(in, buf, sizeof buf);
+		if (n == 0)
+			return fflush(out.stream()) == 0;
+		if (n == -1) {
+			if (errno == EINTR)
+				continue;
+			return false;
+		}
+		if (fwrite(buf, 1, static_cast<size_t>(n), out.stream()) != static_cast<size_t>(n))
+			return false;
 	}
-	file.save();
-	return true;
+}
+
+// Sets every set field in a copy of the file, beside it, and puts the copy
+// in the file's place once TagLib has saved it and it is on disk: the file
+// is never changed in place, so a full disk, a kill or a failed save leaves
+// it as it was. On failure the cause is in why.
+tag_result tag_file(const char *path, const tag_values &values, std::string &why)
+{
+	// Only a regular file is read, and it is opened without blocking.
+	unique_fd in(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+	struct stat st;
+	if (!in || fstat(in.get(), &st) == -1) {
+		why = strerror(errno);
+		return tag_result::failed;
+	}
+	if (!S_ISREG(st.st_mode)) {
+		why = "not a regular file";
+		return tag_result::failed;
+	}
+
+	// The copy keeps the file's extension, by which TagLib tells formats.
+	file_replacer out;
+	if (!out.open(path, true)) {
+		why = out.error();
+		return tag_result::failed;
+	}
+	if (!copy_into(in.get(), out)) {
+		why = strerror(errno != 0 ? errno : EIO);
+		out.abandon();
+		return tag_result::failed;
+	}
+
+	// TagLib does not report a write that fails; the room its save may
+	// need is taken first, so a full disk shows here and not as a copy cut
+	// short.
+	const int fd = fileno(out.stream());
+	if (int error = reserve_room(fd, st.st_size, save_room(values)); error != 0) {
+		why = strerror(error);
+		out.abandon();
+		return tag_result::failed;
+	}
+
+	int length = -1;
+	{
+		// A file TagLib opened by its extension may still not be a media
+		// file; saving tags into it would damage it.
+		taglib_file file(out.temp_path().c_str());
+		if (!file.valid())
+			return tag_result::not_media;
+		if (const TagLib_AudioProperties *props = file.properties(); props != nullptr)
+			length = taglib_audioproperties_length(props);
+		TagLib_Tag *tag = file.tag();
+		for (int i = 0; i < NFIELDS; i++) {
+			if (!values[i].set)
+				continue;
+			if (FIELDS[i].set_number)
+				FIELDS[i].set_number(tag,
+				                     static_cast<unsigned int>(values[i].number));
+			else
+				FIELDS[i].set_text(tag, values[i].text.c_str());
+		}
+		if (!file.save()) {
+			why = "TagLib could not save the tags";
+			return tag_result::failed;
+		}
+	}
+	// The saved copy must still be the same media, whole.
+	if (!same_media(out.temp_path(), length)) {
+		why = "TagLib could not save the tags";
+		return tag_result::failed;
+	}
+	// The room taken beyond the end is given back.
+	struct stat saved;
+	if (fstat(fd, &saved) == 0 && ftruncate(fd, saved.st_size) == -1) {
+		why = strerror(errno);
+		return tag_result::failed;
+	}
+
+	// The file keeps its access time; its modification time is now, as
+	// for any change, so that update reads the new tags.
+	const timespec times[2] = { st.st_atim, { 0, UTIME_NOW } };
+	futimens(fd, times);
+	if (!out.commit()) {
+		why = out.error();
+		return tag_result::failed;
+	}
+	return tag_result::tagged;
 }
 
 } // namespace
@@ -127,25 +258,40 @@ int ecmd_tag(int argc, char *argv[])
 		if (FIELDS[i].set_number)
 			printf("%10.10s => %i\n", FIELDS[i].name, values[i].number);
 		else
-			printf("%10.10s => '%s'\n", FIELDS[i].name, values[i].text.c_str());
+			printf("%10.10s => '%s'\n", FIELDS[i].name,
+			       term_text(stdout, values[i].text).c_str());
 	}
 	if (!any)
 		fatal("%s: nothing to set!  See 'korvane -e help tag'", argv[0]);
 	if (optind >= argc)
 		fatal("%s: must provide at least one file to tag.", argv[0]);
 
-	// The values go to TagLib byte for byte, as Latin-1.
+	// The values go to TagLib byte for byte, as Latin-1. A file that could
+	// not be tagged makes the status 1; the others are still tagged.
 	taglib_set_strings_unicode(false);
+	int status = 0;
 	for (int i = optind; i < argc; i++) {
-		printf("tagging: '%s'\n", argv[i]);
-		if (!tag_file(argv[i], values)) {
-			warn_msg("TagLib: failed to open file '%s': skipping.", argv[i]);
+		const std::string shown = term_text(stdout, argv[i]);
+		printf("tagging: '%s'\n", shown.c_str());
+		std::string why;
+		switch (tag_file(argv[i], values, why)) {
+		case tag_result::tagged:
+			break;
+		case tag_result::not_media:
+			warn_msg("TagLib: failed to open file '%s': skipping.",
+			         term_text(stderr, argv[i]).c_str());
 			printf("  => Causes: format not supported by TagLib or format doesn't "
 			       "support tags\n");
 			fflush(stdout);
+			break;
+		case tag_result::failed:
+			warn_msg("%s: failed to tag '%s': %s", argv[0],
+			         term_text(stderr, argv[i]).c_str(), why.c_str());
+			status = 1;
+			break;
 		}
 	}
-	return 0;
+	return status;
 }
 
 namespace

@@ -4,6 +4,7 @@
 #include "base/error.h"
 #include "base/globals.h"
 #include "ecmd/ecmd.h"
+#include "library/db_lock.h"
 #include "library/maintenance.h"
 #include "library/medialib.h"
 
@@ -17,6 +18,7 @@ int ecmd_update(int argc, char *argv[])
 
 	printf("Loading existing database...\n");
 	fflush(stdout);
+	medialib_lock_exclusive(db_file);
 	medialib_load(db_file, playlist_dir);
 
 	printf("Updating existing database...\n");

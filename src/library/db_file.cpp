@@ -11,6 +11,8 @@
 #include "base/error.h"
 #include "base/file_replace.h"
 #include "base/owners.h"
+#include "base/term_text.h"
+#include "library/db_lock.h"
 #include "library/medialib.h"
 
 namespace
@@ -52,12 +54,13 @@ std::string read_text(FILE *f, size_t count)
 [[noreturn]] void old_version(const std::string &path, const int32_t version[3])
 {
 	printf("Loading korvane database: old database version detected.\n");
-	printf("\tExisting database at '%s' is of version %d.%d.%d\n", path.c_str(), version[0],
+	const std::string shown = term_text(stdout, path);
+	printf("\tExisting database at '%s' is of version %d.%d.%d\n", shown.c_str(), version[0],
 	       version[1], version[2]);
 	printf("\tThis version of korvane only works with version %d.%d.%d\n", DB_VERSION_MAJOR,
 	       DB_VERSION_MINOR, DB_VERSION_PATCH);
 	printf("Remove the existing database and rebuild by doing:\n");
-	printf("\t$ rm %s\n", path.c_str());
+	printf("\t$ rm %s\n", shown.c_str());
 	printf("\t$ korvane -e init\n");
 	printf("\t$ korvane -e add /path/to/music ...\n");
 	fflush(stdout);
@@ -145,30 +148,40 @@ bool medialib_db_write_header(FILE *f)
 	return !ferror_unlocked(f);
 }
 
-void medialib_db_load(const std::string &path)
+namespace
 {
+
+// How a read of the database ended.
+enum class db_read_end { loaded, unopened, not_korvane, other_version, read_failed };
+
+// Reads the database into the (empty) library and sorts it by file name.
+// On a failure the system's error number is in error, and a wrong version
+// in version (a number the file lacks shows as -1).
+db_read_end db_read(const std::string &path, int &error, int32_t version[3])
+{
+	medialib_read_lock lock(path);
 	unique_file f(fopen(path.c_str(), "r"));
-	if (!f)
-		fatal_sys("medialib_db_load: failed to open database file '%s'", path.c_str());
+	if (!f) {
+		error = errno;
+		return db_read_end::unopened;
+	}
 	static char buf[1 << 16];
 	setvbuf(f.get(), buf, _IOFBF, sizeof buf);
 
 	char magic[MAGIC_LEN];
 	if (fread_unlocked(magic, 1, MAGIC_LEN, f.get()) != MAGIC_LEN ||
 	    memcmp(magic, DB_MAGIC, MAGIC_LEN) != 0)
-		fatal("medialib_db_load: db file '%s' NOT a korvane database", path.c_str());
+		return db_read_end::not_korvane;
 
-	// A file that ends inside the version counts as a wrong version; the
-	// numbers it lacks show as -1.
+	// A file that ends inside the version counts as a wrong version.
 	unsigned char vbytes[12] = {};
 	size_t got = fread_unlocked(vbytes, 1, sizeof vbytes, f.get());
-	int32_t version[3];
 	for (size_t i = 0; i < 3; i++)
 		version[i] =
 		        got >= 4 * (i + 1) ? static_cast<int32_t>(get_le(vbytes + 4 * i, 4)) : -1;
 	if (got != sizeof vbytes || version[0] != DB_VERSION_MAJOR ||
 	    version[1] != DB_VERSION_MINOR || version[2] != DB_VERSION_PATCH)
-		old_version(path, version);
+		return db_read_end::other_version;
 
 	playlist &lib = *medialib.library;
 	for (;;) {
@@ -180,31 +193,91 @@ void medialib_db_load(const std::string &path)
 		mi_ptr mi = mi_new();
 		mi_fread(*mi, f.get());
 		if (ferror_unlocked(f.get()))
-			fatal_sys("medialib_db_load: error loading database file '%s'",
-			          path.c_str());
+			break;
 		if (feof_unlocked(f.get()))
 			break;
 		lib.files.push_back(medialib_adopt(std::move(mi)));
 	}
-	if (ferror_unlocked(f.get()))
-		fatal_sys("medialib_db_load: error loading database file '%s'", path.c_str());
+	if (ferror_unlocked(f.get())) {
+		error = errno;
+		return db_read_end::read_failed;
+	}
 
 	sort_by_filename(lib.files);
+	return db_read_end::loaded;
+}
+
+} // namespace
+
+void medialib_db_load(const std::string &path)
+{
+	int error = 0;
+	int32_t version[3];
+	db_read_end end = db_read(path, error, version);
+	errno = error;
+	switch (end) {
+	case db_read_end::loaded:
+		return;
+	case db_read_end::unopened:
+		fatal_sys("medialib_db_load: failed to open database file '%s'",
+		          term_text(stderr, path).c_str());
+	case db_read_end::not_korvane:
+		fatal("medialib_db_load: db file '%s' NOT a korvane database",
+		      term_text(stderr, path).c_str());
+	case db_read_end::other_version:
+		old_version(path, version);
+	case db_read_end::read_failed:
+		fatal_sys("medialib_db_load: error loading database file '%s'",
+		          term_text(stderr, path).c_str());
+	}
+}
+
+bool medialib_db_try_load(const std::string &path, std::string &message)
+{
+	int error = 0;
+	int32_t version[3];
+	const std::string shown = term_escape(path);
+	char text[256];
+	switch (db_read(path, error, version)) {
+	case db_read_end::loaded:
+		return true;
+	case db_read_end::unopened:
+		message = "failed to open database file '" + shown + "': " + strerror(error);
+		break;
+	case db_read_end::not_korvane:
+		message = "db file '" + shown + "' NOT a korvane database";
+		break;
+	case db_read_end::other_version:
+		snprintf(text, sizeof text,
+		         "' is of version %d.%d.%d; this version of korvane "
+		         "only works with version %d.%d.%d",
+		         version[0], version[1], version[2], DB_VERSION_MAJOR, DB_VERSION_MINOR,
+		         DB_VERSION_PATCH);
+		message = "database '" + shown + text;
+		break;
+	case db_read_end::read_failed:
+		message = "error loading database file '" + shown + "': " + strerror(error);
+		break;
+	}
+	return false;
 }
 
 void medialib_db_save(const std::string &path)
 {
 	file_replacer out;
 	if (!out.open(path))
-		fatal_sys("medialib_db_save: failed to open database file '%s'", path.c_str());
+		fatal("medialib_db_save: failed to open database file '%s': %s",
+		      term_text(stderr, path).c_str(), out.error().c_str());
 	static char buf[1 << 16];
 	setvbuf(out.stream(), buf, _IOFBF, sizeof buf);
 
 	bool ok = medialib_db_write_header(out.stream());
 	for (size_t i = 0; ok && i < medialib.library->files.size(); i++)
 		ok = mi_fwrite(*medialib.library->files[i], out.stream());
-	if (!ok)
+	if (!ok) {
 		out.abandon();
-	if (!ok || !out.commit())
 		fatal_sys("medialib_db_save: error saving database");
+	}
+	if (!out.commit())
+		fatal("medialib_db_save: error saving database: %s", out.error().c_str());
 }

@@ -20,8 +20,12 @@ bool mi_fwrite(const meta_info &mi, FILE *f);
 void mi_fread(meta_info &mi, FILE *f);
 // Writes the 19-byte header; false on a stream error.
 bool medialib_db_write_header(FILE *f);
-// Reads the database into the (empty) library and sorts it by file name.
+// Reads the database into the (empty) library and sorts it by file name;
+// fatal when it cannot.
 void medialib_db_load(const std::string &path);
+// As medialib_db_load, but false with a message in error when the file
+// cannot be read, is not a korvane database or is of another version.
+bool medialib_db_try_load(const std::string &path, std::string &error);
 // Replaces the database file with the library's records.
 void medialib_db_save(const std::string &path);
 // Prints the library as comma-separated text.

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "base/term_text.h"
 #include "library/db_file.h"
 #include "library/medialib.h"
 
@@ -39,12 +40,17 @@ void medialib_db_flush(FILE *out, const char *time_format)
 	fprintf(out, "length-seconds, is_url, \"last-updated\"\n");
 	fflush(out);
 
+	// A database from elsewhere may hold any bytes; a terminal gets them
+	// escaped.
+	const bool escape = term_is_terminal(out);
 	for (const meta_info *mi : medialib.library->files) {
 		std::string line = mi->filename ? *mi->filename : "(null)";
+		if (escape)
+			line = term_escape(line);
 		line += ", ";
 		for (const auto &text : mi->cinfo) {
 			line += '"';
-			line += text ? *text : "(null)";
+			line += !text ? "(null)" : escape ? term_escape(*text) : *text;
 			line += "\", ";
 		}
 		fwrite(line.data(), 1, line.size(), out);

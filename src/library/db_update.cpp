@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/term_text.h"
 #include "library/db_file.h"
 #include "library/maintenance.h"
 #include "library/medialib.h"
@@ -22,9 +23,10 @@ void medialib_db_update(bool show_skipped)
 		meta_info *mi = lib.files[i];
 		// The record outlives its place in the library, so its name stays valid.
 		const char *f = mi->filename ? mi->filename->c_str() : "";
+		const std::string shown = term_text(stdout, f);
 
 		if (mi->is_url) {
-			printf("s %s\n", f);
+			printf("s %s\n", shown.c_str());
 			urls++;
 			continue;
 		}
@@ -33,10 +35,10 @@ void medialib_db_update(bool show_skipped)
 		if (stat(f, &st) == -1) {
 			if (errno == ENOENT) {
 				lib.files[i] = nullptr;
-				printf("x %s\n", f);
+				printf("x %s\n", shown.c_str());
 				vanished++;
 			} else {
-				printf("? %s\n", f);
+				printf("? %s\n", shown.c_str());
 				errors++;
 			}
 			continue;
@@ -44,26 +46,28 @@ void medialib_db_update(bool show_skipped)
 
 		if (st.st_mtime <= mi->last_updated) {
 			if (show_skipped)
-				printf(". %s\n", f);
+				printf(". %s\n", shown.c_str());
 			unchanged++;
 			continue;
 		}
 
 		// As in the scan, a file that can no longer be resolved after its
-		// stat is an error to report, and its record stays.
+		// stat, may not be read or is not a regular file is an error to
+		// report, and its record stays.
 		bool unresolvable = false;
-		mi_ptr fresh = mi_extract_resolved(f, unresolvable);
-		if (unresolvable) {
-			printf("? %s\n", f);
+		int open_error = 0;
+		mi_ptr fresh = mi_extract_resolved(f, unresolvable, &open_error);
+		if (unresolvable || open_error != 0) {
+			printf("? %s\n", shown.c_str());
 			errors++;
 		} else if (fresh) {
 			mi_sanitize(*fresh);
 			playlist_file_replace(lib, i, medialib_adopt(std::move(fresh)));
-			printf("u %s\n", f);
+			printf("u %s\n", shown.c_str());
 			updated++;
 		} else {
 			lib.files[i] = nullptr;
-			printf("- %s\n", f);
+			printf("- %s\n", shown.c_str());
 			lost_info++;
 		}
 	}

@@ -7,7 +7,8 @@
 // Creates the program's directory, the playlists directory and an empty database.
 void medialib_setup_files(const std::string &dir, const std::string &db_file,
                           const std::string &playlist_dir);
-// Walks the paths (files or directories) and adds, refreshes or drops records.
-void medialib_db_scan_dirs(char *const paths[]);
+// Walks the paths (files or directories) and adds, refreshes or drops
+// records; false when one of the paths does not exist.
+bool medialib_db_scan_dirs(char *const paths[]);
 // Checks every record against its file.
 void medialib_db_update(bool show_skipped);

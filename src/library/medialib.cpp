@@ -2,8 +2,9 @@
 // playlists.
 #include "library/medialib.h"
 
-#include <glob.h>
+#include <dirent.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "base/error.h"
@@ -11,27 +12,6 @@
 #include "playlist/playlist_file.h"
 
 medialib_state medialib;
-
-namespace
-{
-
-// One glob(3) result, released when it dies.
-class glob_result
-{
-public:
-	glob_result() = default;
-	glob_result(const glob_result &) = delete;
-	glob_result &operator=(const glob_result &) = delete;
-	~glob_result() { globfree(&g); }
-
-	int run(const std::string &pattern) { return glob(pattern.c_str(), 0, nullptr, &g); }
-	const glob_t &get() const { return g; }
-
-private:
-	glob_t g = {};
-};
-
-} // namespace
 
 meta_info *medialib_adopt(mi_ptr mi)
 {
@@ -79,6 +59,36 @@ void medialib_load(const std::string &db_file, const std::string &playlist_dir)
 		p->needs_saving = false;
 }
 
+bool medialib_try_load(const std::string &db_file, const std::string &playlist_dir,
+                       std::string &error)
+{
+	// The loaded state waits aside; it comes back whole on a failure.
+	medialib_state kept = std::move(medialib);
+	medialib = medialib_state();
+	medialib_new_state();
+	medialib.db_file = db_file;
+	medialib.playlist_dir = playlist_dir;
+
+	bool loaded = medialib_db_try_load(db_file, error);
+	for (const std::string &path :
+	     loaded ? medialib_find_playlists(playlist_dir) : std::vector<std::string>()) {
+		playlist_ptr p =
+		        playlist_try_load(path, medialib.library->files, medialib.records, error);
+		if (!p) {
+			loaded = false;
+			break;
+		}
+		medialib_playlist_add(std::move(p));
+	}
+	if (!loaded) {
+		medialib = std::move(kept);
+		return false;
+	}
+	for (auto &p : medialib.playlists)
+		p->needs_saving = false;
+	return true;
+}
+
 void medialib_destroy()
 {
 	medialib.playlists.clear();
@@ -91,24 +101,32 @@ void medialib_destroy()
 
 std::vector<std::string> medialib_find_playlists(const std::string &dir)
 {
+	// The directory is listed and the names matched here, not by a pattern:
+	// a directory whose name holds pattern characters ("h[1]") would match
+	// other directories instead. As with a pattern, hidden names do not
+	// match, and a directory that cannot be read holds no playlists.
+	std::vector<std::string> paths;
+	DIR *d = opendir(dir.c_str());
+	if (d == nullptr)
+		return paths;
+	const std::string_view ext = PLAYLIST_FILE_EXTENSION;
+	errno = 0;
+	while (const dirent *e = readdir(d)) {
+		std::string_view name = e->d_name;
+		if (name.size() > ext.size() && name[0] != '.' &&
+		    name.substr(name.size() - ext.size()) == ext)
+			paths.push_back(dir + "/" + std::string(name));
+		errno = 0;
+	}
 	// A failure the system gives no error number for still leaves the
 	// matches found so far.
-	std::vector<std::string> paths;
-	int rc, error;
-	{
-		const std::string pattern = dir + "/*.playlist";
-		glob_result g;
-		errno = 0;
-		rc = g.run(pattern);
-		error = errno;
-		if (rc == 0 || rc == GLOB_ABORTED || rc == GLOB_NOSPACE)
-			for (size_t i = 0; i < g.get().gl_pathc; i++)
-				paths.emplace_back(g.get().gl_pathv[i]);
-	}
-	if (rc != 0 && rc != GLOB_NOMATCH && error != 0) {
+	int error = errno;
+	closedir(d);
+	if (error != 0) {
 		errno = error;
 		fatal_sys("failed to glob playlists directory");
 	}
+	std::sort(paths.begin(), paths.end());
 	return paths;
 }
 
@@ -123,4 +141,15 @@ void medialib_playlist_remove(int i)
 		fatal("medialib_playlist_remove: index %d out of range", i);
 	playlist_delete(std::move(medialib.playlists[i]));
 	medialib.playlists.erase(medialib.playlists.begin() + i);
+}
+
+bool medialib_playlist_try_remove(int i, std::string &error)
+{
+	if (i < 0 || i >= medialib.nplaylists())
+		fatal("medialib_playlist_remove: index %d out of range", i);
+	if (!playlist_delete_file(*medialib.playlists[i], error))
+		return false;
+	playlist_free(std::move(medialib.playlists[i]));
+	medialib.playlists.erase(medialib.playlists.begin() + i);
+	return true;
 }

@@ -3,6 +3,7 @@
 #include <fts.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 
 #include "base/error.h"
 #include "base/owners.h"
+#include "base/term_text.h"
 #include "library/db_file.h"
 #include "library/maintenance.h"
 #include "library/medialib.h"
@@ -123,6 +125,19 @@ private:
 	std::vector<std::optional<std::string>> dirs;
 };
 
+// One progress line: the mark and the path as the walk found it.
+void report(char mark, const char *path)
+{
+	printf("%c %s\n", mark, term_text(stdout, path).c_str());
+}
+
+// Whether name holds a line break, which a playlist file (one name a line)
+// cannot hold.
+bool has_line_break(std::string_view name)
+{
+	return name.find_first_of("\n\r") != std::string_view::npos;
+}
+
 // Adds, refreshes or drops the record of one regular file met by the walk.
 void scan_file(const FTSENT *e, const walk_resolver &resolver, library_index &index, scan_counts &n)
 {
@@ -133,25 +148,33 @@ void scan_file(const FTSENT *e, const walk_resolver &resolver, library_index &in
 	// the walk saw it cannot be examined: it is reported, not fatal.
 	char resolved[PATH_MAX];
 	if (!resolver.resolve(e, resolved)) {
-		printf("? %s\n", path);
+		report('?', path);
+		n.errors++;
+		return;
+	}
+	if (has_line_break(resolved)) {
+		warn_msg(
+		        "skipping '%s': a file name with a line break cannot be kept in a playlist",
+		        term_escape(path).c_str());
 		n.errors++;
 		return;
 	}
 
 	int pos = index.find(resolved);
 	if (pos != -1 && e->fts_statp->st_mtime <= lib.files[pos]->last_updated) {
-		printf(". %s\n", path);
+		report('.', path);
 		n.unchanged++;
 		return;
 	}
 
 	// The path was resolved just now; resolving it again would only double
-	// the cost of every new file. A file TagLib cannot open because it is
-	// gone is an error like the ones above, not a file without tags.
-	mi_ptr fresh = mi_extract_file(resolved);
-	struct stat st;
-	if (!fresh && stat(resolved, &st) == -1) {
-		printf("? %s\n", path);
+	// the cost of every new file. A file that is gone, may not be read or
+	// is no longer a regular file is an error like the ones above, not a
+	// file without tags, and a record it has stays.
+	int open_error = 0;
+	mi_ptr fresh = mi_extract_file(resolved, &open_error);
+	if (open_error != 0) {
+		report('?', path);
 		n.errors++;
 		return;
 	}
@@ -162,30 +185,31 @@ void scan_file(const FTSENT *e, const walk_resolver &resolver, library_index &in
 		if (fresh) {
 			mi_sanitize(*fresh);
 			playlist_file_replace(lib, pos, medialib_adopt(std::move(fresh)));
-			printf("u %s\n", path);
+			report('u', path);
 			n.updated++;
 		} else {
 			lib.files[pos] = nullptr;
 			index.removed(pos, resolved);
-			printf("- %s\n", path);
+			report('-', path);
 			n.removed++;
 		}
 	} else if (fresh) {
 		mi_sanitize(*fresh);
 		playlist_file_append(lib, medialib_adopt(std::move(fresh)), false);
 		index.appended();
-		printf("+ %s\n", path);
+		report('+', path);
 		n.added++;
 	} else {
-		printf("s %s\n", path);
+		report('s', path);
 		n.no_info++;
 	}
 }
 
 } // namespace
 
-void medialib_db_scan_dirs(char *const paths[])
+bool medialib_db_scan_dirs(char *const paths[])
 {
+	bool all_found = true;
 	fts_walk walk(fts_open(paths, FTS_LOGICAL | FTS_NOCHDIR, nullptr));
 	if (!walk)
 		fatal_sys("medialib_db_scan_dirs: fts_open failed");
@@ -196,17 +220,21 @@ void medialib_db_scan_dirs(char *const paths[])
 	while (FTSENT *e = fts_read(walk.get())) {
 		switch (e->fts_info) {
 		case FTS_D:
-			printf("Checking Directory: %s\n", e->fts_path);
+			printf("Checking Directory: %s\n", term_text(stdout, e->fts_path).c_str());
 			resolver.entered(e);
 			break;
 		case FTS_DNR:
-			printf("Directory '%s' Unreadable\n", e->fts_path);
+			printf("Directory '%s' Unreadable\n",
+			       term_text(stdout, e->fts_path).c_str());
 			n.dirs_skipped++;
 			break;
 		case FTS_ERR:
 		case FTS_NS:
-			printf("? %s\n", e->fts_path);
+			report('?', e->fts_path);
 			n.errors++;
+			if (e->fts_level == FTS_ROOTLEVEL &&
+			    (e->fts_errno == ENOENT || e->fts_errno == ENOTDIR))
+				all_found = false;
 			break;
 		case FTS_F:
 			scan_file(e, resolver, index, n);
@@ -232,4 +260,5 @@ void medialib_db_scan_dirs(char *const paths[])
 	printf("(s) %9d files skipped (no info)\n", n.no_info);
 	printf("(?) %9d files skipped (other error)\n", n.errors);
 	printf("    %9d directories skipped (couldn't read)\n", n.dirs_skipped);
+	return all_found;
 }

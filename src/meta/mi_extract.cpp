@@ -1,6 +1,11 @@
 // Reading tags and play length through TagLib, and sanitising the texts.
 #include "meta/mi_extract.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <ctime>
@@ -18,10 +23,32 @@ std::optional<std::string> text_of(const char *s)
 	return std::string(s);
 }
 
-// Fills a record from the file at the already resolved path; null when
-// TagLib cannot read it.
-mi_ptr extract_from(std::string resolved)
+// The error number that keeps the file at path from being read, or 0 when
+// it is a regular file that may be read. The file is opened without
+// blocking, so a FIFO or a device in the place of a media file cannot stop
+// the program; anything but a regular file counts as EINVAL.
+int read_error(const char *path)
 {
+	int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+	if (fd == -1)
+		return errno;
+	struct stat st;
+	int error = fstat(fd, &st) == -1 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+	close(fd);
+	return error;
+}
+
+// Fills a record from the file at the already resolved path; null when it
+// cannot be read (its error number in open_error, when given) or TagLib
+// cannot read it (open_error 0).
+mi_ptr extract_from(std::string resolved, int *open_error)
+{
+	int error = read_error(resolved.c_str());
+	if (open_error != nullptr)
+		*open_error = error;
+	if (error != 0)
+		return nullptr;
+
 	mi_ptr mi = mi_new();
 	mi->filename = std::move(resolved);
 
@@ -64,21 +91,24 @@ mi_ptr mi_extract(const std::string &path)
 	char resolved[PATH_MAX];
 	if (realpath(path.c_str(), resolved) == nullptr)
 		fatal_sys("mi_extract: realpath failed to resolve '%s'", path.c_str());
-	return extract_from(resolved);
+	return extract_from(resolved, nullptr);
 }
 
-mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable)
+mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable, int *open_error)
 {
 	char resolved[PATH_MAX];
 	unresolvable = realpath(path.c_str(), resolved) == nullptr;
-	if (unresolvable)
+	if (unresolvable) {
+		if (open_error != nullptr)
+			*open_error = errno;
 		return nullptr;
-	return extract_from(resolved);
+	}
+	return extract_from(resolved, open_error);
 }
 
-mi_ptr mi_extract_file(const std::string &resolved)
+mi_ptr mi_extract_file(const std::string &resolved, int *open_error)
 {
-	return extract_from(resolved);
+	return extract_from(resolved, open_error);
 }
 
 void mi_sanitize(meta_info &mi)

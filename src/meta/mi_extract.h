@@ -6,14 +6,17 @@
 #include "meta/meta_info.h"
 
 // A record built from the file at path (resolved to an absolute path without
-// symbolic links), or null when the tag library cannot read the file. Fatal
-// when the path cannot be resolved.
+// symbolic links), or null when the file cannot be read or the tag library
+// cannot read it. Only regular files are read, and they are opened without
+// blocking. Fatal when the path cannot be resolved.
 mi_ptr mi_extract(const std::string &path);
-// As mi_extract, but a path that cannot be resolved gives null with errno set
-// instead of ending the program.
-mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable);
+// As mi_extract, but a path that cannot be resolved gives null instead of
+// ending the program. open_error, when given, receives why the file could
+// not be read (EINVAL: not a regular file), or 0 when it was read: a null
+// result then means the tag library found no media in it.
+mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable, int *open_error = nullptr);
 // As mi_extract, for a path that is already absolute and free of symbolic
 // links (from realpath): it becomes the record's file name as it is.
-mi_ptr mi_extract_file(const std::string &resolved);
+mi_ptr mi_extract_file(const std::string &resolved, int *open_error = nullptr);
 // Replaces every byte of the eight texts that is not printable ASCII by '?'.
 void mi_sanitize(meta_info &mi);

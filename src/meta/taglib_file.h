@@ -26,7 +26,8 @@ public:
 	{
 		return taglib_file_audioproperties(file);
 	}
-	void save() { taglib_file_save(file); }
+	// Writes the tags into the file; false when TagLib could not.
+	bool save() { return taglib_file_save(file) != 0; }
 
 private:
 	TagLib_File *file;

@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "base/error.h"
 #include "base/file_replace.h"
 #include "base/owners.h"
+#include "base/term_text.h"
 
 namespace
 {
@@ -60,9 +63,24 @@ std::string playlist_name_from_path(const std::string &path)
 playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info *> &files,
                            std::deque<mi_ptr> &placeholders)
 {
+	std::string error;
+	playlist_ptr p = playlist_try_load(path, files, placeholders, error);
+	if (!p)
+		fatal("playlist_load: failed to open playlist '%s': %s",
+		      term_text(stderr, path).c_str(), strerror(errno));
+	return p;
+}
+
+playlist_ptr playlist_try_load(const std::string &path, const std::vector<meta_info *> &files,
+                               std::deque<mi_ptr> &placeholders, std::string &error)
+{
 	unique_file f(fopen(path.c_str(), "r"));
-	if (!f)
-		fatal_sys("playlist_load: failed to open playlist '%s'", path.c_str());
+	if (!f) {
+		int saved = errno;
+		error = "failed to open playlist '" + term_escape(path) + "': " + strerror(saved);
+		errno = saved;
+		return nullptr;
+	}
 
 	playlist_ptr p = playlist_new();
 	p->filename = path;
@@ -89,31 +107,88 @@ playlist_ptr playlist_load(const std::string &path, const std::vector<meta_info 
 		placeholders.push_back(std::move(placeholder));
 		p->files.push_back(placeholders.back().get());
 		warn_msg("playlist \"%s\", file \"%s\" is NOT in media database (added for now)",
-		         p->name->c_str(), std::string(line).c_str());
+		         term_text(stderr, *p->name).c_str(), term_text(stderr, line).c_str());
 	}
 	return p;
 }
 
+std::optional<size_t> playlist_unwritable_entry(const playlist &p)
+{
+	for (size_t i = 0; i < p.files.size(); i++) {
+		const auto &name = p.files[i]->filename;
+		if (name && name->find_first_of("\n\r") != std::string::npos)
+			return i;
+	}
+	return std::nullopt;
+}
+
+bool playlist_try_save(const playlist &p, std::string &error)
+{
+	const std::string shown = term_escape(*p.filename);
+	if (std::optional<size_t> bad = playlist_unwritable_entry(p)) {
+		error = "cannot save playlist \"" + shown + "\": its entry \"" +
+		        term_escape(*p.files[*bad]->filename) +
+		        "\" holds a line break, which a playlist file cannot hold";
+		return false;
+	}
+	file_replacer out;
+	if (!out.open(*p.filename)) {
+		error = "failed to open playlist \"" + shown + "\": " + out.error();
+		return false;
+	}
+	for (const meta_info *mi : p.files) {
+		if (fprintf(out.stream(), "%s\n", mi->filename->c_str()) < 0) {
+			error = "failed to record playlist \"" + shown + "\": " + strerror(errno);
+			out.abandon();
+			return false;
+		}
+	}
+	if (!out.commit()) {
+		error = "failed to record playlist \"" + shown + "\": " + out.error();
+		return false;
+	}
+	return true;
+}
+
 void playlist_save(const playlist &p)
 {
-	const char *name = p.filename->c_str();
+	const std::string shown = term_text(stderr, *p.filename);
 	file_replacer out;
 	if (!out.open(*p.filename))
-		fatal_sys("playlist_save: failed to open playlist \"%s\"", name);
+		fatal("playlist_save: failed to open playlist \"%s\": %s", shown.c_str(),
+		      out.error().c_str());
 
 	bool ok = true;
 	for (size_t i = 0; ok && i < p.files.size(); i++)
 		ok = fprintf(out.stream(), "%s\n", p.files[i]->filename->c_str()) >= 0;
-	if (!ok)
+	if (!ok) {
 		out.abandon();
-	if (!ok || !out.commit())
-		fatal_sys("playlist_save: failed to record playlist \"%s\"", name);
+		fatal_sys("playlist_save: failed to record playlist \"%s\"", shown.c_str());
+	}
+	if (!out.commit())
+		fatal("playlist_save: failed to record playlist \"%s\": %s", shown.c_str(),
+		      out.error().c_str());
+}
+
+bool playlist_delete_file(const playlist &p, std::string &error)
+{
+	if (!p.filename)
+		return true;
+	if (unlink(p.filename->c_str()) == -1 && errno != ENOENT) {
+		error = "failed to delete playlist \"" + term_escape(*p.filename) +
+		        "\": " + strerror(errno);
+		return false;
+	}
+	// The removal is made to last as a save's rename is; a directory that
+	// cannot be synced does not bring the file back.
+	file_sync_dir(*p.filename);
+	return true;
 }
 
 void playlist_delete(playlist_ptr p)
 {
 	if (p->filename && unlink(p->filename->c_str()) == -1)
 		fatal_sys("playlist_delete: failed to delete playlist \"%s\"",
-		          p->filename->c_str());
+		          term_text(stderr, *p->filename).c_str());
 	playlist_free(std::move(p));
 }

@@ -1,4 +1,6 @@
 // The rm and rmfile e-commands, run as a user would.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -58,7 +60,8 @@ TEST_F(RmCommand, NameNotInTheDatabase)
 		{ { "rm", "-f", "nope" }, 0 },
 		{ { "rm", "nope" }, 1 },
 		{ { "rmfile", "nope" }, 1 },
-		// Names are not resolved: a relative name of a stored file is not found.
+		// A relative name resolves against the working directory, where no
+		// song.ogg is.
 		{ { "rm", "-f", "song.ogg" }, 0 },
 	};
 	for (const auto &c : cases) {
@@ -152,6 +155,26 @@ TEST_F(RmCommand, ConfirmedOrForcedRemovalDropsOnlyThatEntry)
 		EXPECT_EQ(read_file(playlist), listed);
 	}
 	EXPECT_EQ(read_file(home.db()).size(), 19u);
+}
+
+// rm takes the paths add takes: relative ones and ones through symbolic
+// links are resolved to the name the database keeps.
+TEST_F(RmCommand, RelativeAndLinkedPathsAreResolved)
+{
+	ASSERT_EQ(symlink(home.path().c_str(), (home / "link").c_str()), 0);
+	make_media(home / "other.ogg");
+	ASSERT_EQ(home.run({ "-e", "add", home / "other.ogg" }).status, 0);
+	run_options opts;
+	opts.home = home.path();
+	opts.cwd = home.path();
+	opts.input = "y\n";
+
+	run_result r = run_korvane({ "-e", "rm", "song.ogg" }, opts);
+	EXPECT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(r.out, "Are you sure you want to delete '" + song + "'? [y/n] ");
+	r = run_korvane({ "-e", "rm", "-f", "link/other.ogg" }, opts);
+	EXPECT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(names(), (std::vector<std::string>{ OTHER_URL, URL }));
 }
 
 } // namespace

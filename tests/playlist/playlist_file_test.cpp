@@ -170,4 +170,97 @@ TEST_F(PlaylistFile, DeleteRemovesTheFileOnlyWhenThereIsOne)
 	        "playlist_delete: failed to delete playlist \".*never.playlist\": No such file");
 }
 
+TEST_F(PlaylistFile, TrySaveReportsFailuresAndKeepsTheOldFile)
+{
+	playlist_ptr p = playlist_new();
+	p->filename = dir / "big.playlist";
+	write_file(*p->filename, "/m/a.mp3\n");
+	pool.push_back(make_record("/" + std::string(200, 'x')));
+	for (int i = 0; i < 200; i++)
+		playlist_file_append(*p, pool.back().get(), false);
+
+	// A full disk: the program goes on, with the cause in the message.
+	auto save_with_small_limit = [&] {
+		signal(SIGXFSZ, SIG_IGN);
+		rlimit lim = { 8192, 8192 };
+		setrlimit(RLIMIT_FSIZE, &lim);
+		std::string error;
+		bool saved = playlist_try_save(*p, error);
+		fprintf(stderr, "%s", error.c_str());
+		exit(saved ? 0 : 2);
+	};
+	EXPECT_EXIT(save_with_small_limit(), testing::ExitedWithCode(2),
+	            "^failed to record playlist \".*big.playlist\": File too large$");
+	EXPECT_EQ(read_file(*p->filename), "/m/a.mp3\n");
+
+	std::string error;
+	p->filename = dir / "no/such/dir.playlist";
+	EXPECT_FALSE(playlist_try_save(*p, error));
+	EXPECT_EQ(error, "failed to open playlist \"" + dir.path() +
+	                         "/no/such/dir.playlist\": No such file or directory");
+
+	p->filename = dir / "big.playlist";
+	EXPECT_TRUE(playlist_try_save(*p, error));
+	EXPECT_EQ(read_file(*p->filename).size(), 200u * 202u);
+	run_result ls = run_program("ls", { "-A", dir.path() });
+	EXPECT_EQ(ls.out, "big.playlist\n");
+}
+
+// One name a line: an entry whose name holds a line break (from a
+// database made elsewhere) cannot be written, and nothing is.
+TEST_F(PlaylistFile, EntriesWithLineBreaksAreFoundAndRefused)
+{
+	playlist_ptr p = playlist_new();
+	p->filename = dir / "odd.playlist";
+	write_file(*p->filename, "/m/a.mp3\n");
+	EXPECT_EQ(playlist_unwritable_entry(*p), std::nullopt);
+	pool.push_back(make_record("/m/fine.ogg"));
+	pool.push_back(make_record("/m/cr\rhere.ogg"));
+	pool.push_back(make_record("/m/new\nline.ogg"));
+	for (size_t i = pool.size() - 3; i < pool.size(); i++)
+		playlist_file_append(*p, pool[i].get(), false);
+	EXPECT_EQ(playlist_unwritable_entry(*p), 1u);
+
+	std::string error;
+	EXPECT_FALSE(playlist_try_save(*p, error));
+	EXPECT_EQ(error, "cannot save playlist \"" + *p->filename +
+	                         "\": its entry \"/m/cr\\rhere.ogg\" holds a line break, which "
+	                         "a playlist file cannot hold");
+	EXPECT_EQ(read_file(*p->filename), "/m/a.mp3\n");
+}
+
+TEST_F(PlaylistFile, DeletingAFileAlreadyGoneSucceeds)
+{
+	playlist_ptr p = load("gone.playlist", "/m/a.mp3\n");
+	std::string error;
+	EXPECT_TRUE(playlist_delete_file(*p, error));
+	EXPECT_FALSE(file_exists(dir / "gone.playlist"));
+	EXPECT_TRUE(playlist_delete_file(*p, error));              // already gone
+	EXPECT_TRUE(playlist_delete_file(*playlist_new(), error)); // no file at all
+	EXPECT_EQ(error, "");
+
+	// A file that stays is an error, not the end of the program.
+	std::string sub = dir / "sub";
+	mkdir(sub.c_str(), 0755);
+	write_file(sub + "/x.playlist", "");
+	p->filename = sub;
+	EXPECT_FALSE(playlist_delete_file(*p, error));
+	EXPECT_EQ(error, "failed to delete playlist \"" + sub + "\": Is a directory");
+}
+
+// The playlists directory is listed, never used as a pattern: "h[1]" must
+// not read the playlists of "h1".
+TEST_F(PlaylistFile, DirectoryNamesWithPatternCharactersAreTakenAsTheyAre)
+{
+	for (std::string name : { "h[1]", "h1", "h*", "hx" }) {
+		mkdir((dir / name).c_str(), 0755);
+		write_file(dir / name + "/" + name + ".playlist", "");
+	}
+	write_file(dir / "h[1]/.hidden.playlist", "");
+	for (std::string name : { "h[1]", "h*" }) {
+		std::vector<std::string> want = { dir / name + "/" + name + ".playlist" };
+		EXPECT_EQ(medialib_find_playlists(dir / name), want) << name;
+	}
+}
+
 } // namespace
