@@ -1,6 +1,7 @@
 // The commands on the set of playlists and the program: new, playlist, q,
 // reload and w.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -70,24 +71,54 @@ void replace_playlist(playlist *old, playlist *copy)
 		player_info.queue = copy;
 }
 
+// A file in the playlists directory that no loaded playlist stands for
+// (written by a script or another instance) is not overwritten unasked.
+bool unloaded_file_exists(const std::string &file)
+{
+	for (const playlist_ptr &p : medialib.playlists)
+		if (p->filename == file)
+			return false;
+	struct stat st;
+	return lstat(file.c_str(), &st) == 0;
+}
+
+// Saves p, showing why not when it cannot be; p stays as it was then.
+bool save_or_say(const playlist &p)
+{
+	std::string error;
+	if (playlist_try_save(p, error))
+		return true;
+	paint_error("%s", error.c_str());
+	return false;
+}
+
+// A database that cannot be read leaves the library as it was.
 int reload_db()
 {
 	const std::string db = medialib.db_file, dir = medialib.playlist_dir;
-	player_stop();
-	// The yank buffer points to the records about to be released.
+	std::string error;
+	// The records the player, the yank buffer and the windows point to are
+	// released only when the new ones are in.
+	const std::vector<meta_info *> kept = ybuffer.files;
 	ybuffer_clear();
-	medialib_destroy();
-	medialib_load(db, dir);
-
+	if (!medialib_try_load(db, dir, error)) {
+		for (meta_info *mi : kept)
+			ybuffer_add(mi);
+		ui_clear();
+		paint_error("reload db: %s; the library is as it was", error.c_str());
+		return 5;
+	}
+	player_stop();
 	playing_playlist = nullptr;
 	player_info.queue = nullptr;
 	player_info.qidx = -1;
+	visual_start = -1;
+	viewing_playlist = nullptr;
 	show_playlist(medialib.library);
 	ui.library.voffset = 0;
 	ui.library.crow = 0;
 	// The load may have warned on the terminal behind the screen's back.
 	ui_clear();
-	paint_all();
 	return 0;
 }
 
@@ -110,6 +141,11 @@ int cmd_new(const std::vector<std::string> &argv)
 			}
 		}
 		filename = playlist_file_of(name);
+		if (unloaded_file_exists(*filename)) {
+			paint_error("playlist file \"%s\" already exists (\"w! %s\" replaces it)",
+			            filename->c_str(), name.c_str());
+			return 4;
+		}
 	}
 
 	playlist_ptr p = playlist_new();
@@ -118,10 +154,10 @@ int cmd_new(const std::vector<std::string> &argv)
 	p->name = name;
 	const playlist &added = *p;
 	medialib_playlist_add(std::move(p));
-	if (added.filename)
-		playlist_save(added);
-
 	paint_library();
+	// Not saved, it is still there, unsaved, to be written elsewhere.
+	if (added.filename && !save_or_say(added))
+		return 5;
 	paint_message("playlist \"%s\" added", name.c_str());
 	return 0;
 }
@@ -249,7 +285,8 @@ int cmd_write(const std::vector<std::string> &argv)
 			paint_error("use \"w name\" for new playlists");
 			return 3;
 		}
-		playlist_save(*viewed);
+		if (!save_or_say(*viewed))
+			return 6;
 		viewed->needs_saving = false;
 		paint_library();
 		paint_message("\"%s\" %d songs written", viewed->filename->c_str(),
@@ -269,14 +306,21 @@ int cmd_write(const std::vector<std::string> &argv)
 		paint_error("playlist with that name exists (use \"w!\" to overwrite)");
 		return 4;
 	}
+	if (!forced && unloaded_file_exists(file)) {
+		paint_error("playlist file \"%s\" exists (use \"w!\" to overwrite)", file.c_str());
+		return 4;
+	}
 
+	// The new file is in place before the old entry goes, so that a
+	// failure or a kill in between leaves the old playlist or the new one.
 	playlist_ptr copy = playlist_dup(*viewed, file, name);
 	playlist &saved = *copy;
+	if (!save_or_say(saved))
+		return 6;
 	if (found >= 0) {
 		replace_playlist(medialib.playlists[found].get(), &saved);
-		medialib_playlist_remove(found);
+		medialib_playlist_forget(found);
 	}
-	playlist_save(saved);
 	medialib_playlist_add(std::move(copy));
 	saved.needs_saving = false;
 	viewing_playlist->needs_saving = false;

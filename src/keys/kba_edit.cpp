@@ -10,6 +10,7 @@
 #include "input/input.h"
 #include "keys/kba.h"
 #include "keys/kb_execute.h"
+#include "playlist/playlist_file.h"
 #include "playlist/ybuffer.h"
 #include "library/medialib.h"
 #include "player/player.h"
@@ -65,10 +66,16 @@ void clamp_cursor(swindow &w)
 		w.crow = w.nrows() - w.voffset - 1;
 }
 
-// Removes registry entry i and its file.
+// Removes registry entry i and its file; a file that cannot be removed
+// keeps the entry, and says why.
 void remove_playlist(int i)
 {
 	playlist *p = medialib.playlists[static_cast<size_t>(i)].get();
+	std::string error;
+	if (!playlist_delete_file(*p, error)) {
+		paint_error("%s", error.c_str());
+		return;
+	}
 	// Nothing may play from, or show, the playlist once it is released.
 	if (p == playing_playlist || p == player_info.queue) {
 		player_stop();
@@ -79,7 +86,7 @@ void remove_playlist(int i)
 	if (p == viewing_playlist)
 		show_playlist(medialib.library);
 
-	medialib_playlist_remove(i);
+	medialib_playlist_forget(i);
 	clamp_cursor(ui.library);
 	paint_library();
 }
@@ -155,6 +162,11 @@ void step_history(bool undo)
 
 	playlist &v = *viewing_playlist;
 	const int result = undo ? playlist_undo(v) : playlist_redo(v);
+	// Undone past its last save, the playlist differs from its file again.
+	if (result == 0 && !v.needs_saving && v.filename && !playlist_matches_file(v)) {
+		v.needs_saving = true;
+		paint_library();
+	}
 	if (result == 0)
 		paint_message(undo ? "Undo successfull." : "Redo successfull.");
 	else

@@ -153,3 +153,11 @@ bool medialib_playlist_try_remove(int i, std::string &error)
 	medialib.playlists.erase(medialib.playlists.begin() + i);
 	return true;
 }
+
+void medialib_playlist_forget(int i)
+{
+	if (i < 0 || i >= medialib.nplaylists())
+		fatal("medialib_playlist_forget: index %d out of range", i);
+	playlist_free(std::move(medialib.playlists[i]));
+	medialib.playlists.erase(medialib.playlists.begin() + i);
+}

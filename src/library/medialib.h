@@ -56,3 +56,5 @@ void medialib_playlist_remove(int i);
 // removed. False with the cause in error when the file stays: the entry
 // then stays too.
 bool medialib_playlist_try_remove(int i, std::string &error);
+// Releases registry entry i and leaves its file alone.
+void medialib_playlist_forget(int i);

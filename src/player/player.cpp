@@ -51,6 +51,27 @@ int wrap(int64_t a, int n)
 	return static_cast<int>((a % n + n) % n);
 }
 
+// Whether the player can be given the name of queue entry i: no name that
+// holds a line break can.
+bool playable(const playlist &q, int i)
+{
+	return q.files[static_cast<size_t>(i)]->filename.value_or("").find_first_of("\n\r") ==
+	       std::string::npos;
+}
+
+// Moves the queue index on, in loop or random mode, past entries the player
+// cannot be given, as far as the queue goes.
+void pass_unplayable()
+{
+	const playlist &q = *player_info.queue;
+	for (int tries = 1; !playable(q, player_info.qidx) && tries < q.nfiles(); tries++) {
+		if (player_info.mode == MODE_LOOP)
+			player_info.qidx = wrap(int64_t{ player_info.qidx } + 1, q.nfiles());
+		else
+			player_info.qidx = rand() % q.nfiles();
+	}
+}
+
 // Playback ends: the queue index goes back to its start.
 void stop_at_start()
 {
@@ -168,6 +189,7 @@ void player_skip_song(int n)
 			return;
 		}
 		player_info.qidx = wrap(target, nfiles);
+		pass_unplayable();
 		break;
 	case MODE_RANDOM:
 		if (nfiles == 0) {
@@ -175,6 +197,7 @@ void player_skip_song(int n)
 			return;
 		}
 		player_info.qidx = rand() % nfiles;
+		pass_unplayable();
 		break;
 	default:
 		return;

@@ -192,3 +192,23 @@ void playlist_delete(playlist_ptr p)
 		          term_text(stderr, *p->filename).c_str());
 	playlist_free(std::move(p));
 }
+
+bool playlist_matches_file(const playlist &p)
+{
+	if (!p.filename)
+		return false;
+	unique_file f(fopen(p.filename->c_str(), "r"));
+	if (!f)
+		return false;
+	line_reader lines(f.get());
+	size_t i = 0;
+	while (std::optional<std::string_view> read = lines.next()) {
+		std::string_view line = read->substr(0, read->find('\0'));
+		if (size_t nl = line.find('\n'); nl != std::string_view::npos)
+			line = line.substr(0, nl);
+		if (i >= p.files.size() || line != p.files[i]->filename.value_or(""))
+			return false;
+		i++;
+	}
+	return i == p.files.size();
+}

@@ -37,5 +37,8 @@ void playlist_delete(playlist_ptr p);
 // Removes p's file, if it has one; a file already gone counts as removed.
 // False with a message in error when the file stays.
 bool playlist_delete_file(const playlist &p, std::string &error);
+// Whether p's entries are what its file holds, in the same order; false
+// when it has no file or the file cannot be read.
+bool playlist_matches_file(const playlist &p);
 // The name of a playlist file: its base name cut at the last '.'.
 std::string playlist_name_from_path(const std::string &path);

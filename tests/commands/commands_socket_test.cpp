@@ -229,7 +229,7 @@ TEST(Commands, SortMarksWithSaveSorts)
 	expect_playlist(s, { missing, MORNING, GALE, "~" });
 	s.wait_for_row(6, "+rock             x~");
 	command(s, "q");
-	expect_error(s, "there are playlists with unsaved changes.  use \"q!\" to force.");
+	expect_error(s, "there are playlists with unsaved changes (rock).  use \"q!\" to force.");
 	command(s, "q!");
 	EXPECT_EQ(s.wait_exit(), 0);
 }

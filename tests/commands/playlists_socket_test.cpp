@@ -94,7 +94,8 @@ TEST(Playlists, NewJumpWriteAndSaveAs)
 	                    "rockabilly", "best", "rock" });
 
 	command(s, "q");
-	expect_said(s, "there are playlists with unsaved changes.  use \"q!\" to force.", 'R');
+	expect_said(s, "there are playlists with unsaved changes (untitled).  use \"q!\" to force.",
+	            'R');
 	command(s, "q!");
 	EXPECT_EQ(s.wait_exit(), 0);
 }
