@@ -30,6 +30,7 @@
 
 #include "base/globals.h"
 #include "base/owners.h"
+#include "bench_areas.h"
 #include "bench_library.h"
 #include "bench_private.h"
 #include "bench_timing.h"
@@ -54,9 +55,11 @@ constexpr int NRECORDS = 100000;
 constexpr int STARTUP_RUNS = 11;
 constexpr double IDLE_SECONDS = 10;
 constexpr int CTRL_F = 6;
+constexpr int AREA_RUNS = 5;
 constexpr const char *LOAD_AND_SORT = "--load-and-sort";
 constexpr const char *KEYS = "--keys";
 constexpr const char *SORTED_MARK = "[sorted]";
+constexpr std::string_view IDLE_PROMPT = ":mode lo"; // typed and left open while idle
 
 [[noreturn]] void die(const std::string &what)
 {
@@ -123,6 +126,14 @@ public:
 			if (left <= 0 || !read_some(static_cast<int>(left * 1000) + 1))
 				return std::nullopt;
 		}
+	}
+
+	// Writes text on the terminal as if typed.
+	void type(std::string_view text)
+	{
+		if (write(master.get(), text.data(), text.size()) !=
+		    static_cast<ssize_t>(text.size()))
+			die("write to the terminal");
 	}
 
 	// Reads and drops the output for a while; the number of bytes read.
@@ -254,8 +265,8 @@ double proc_run_ns(pid_t pid)
 	return f ? ns : -1;
 }
 
-// The text that the first full paint puts last on the screen: a run of the
-// last playlist row that curses can only write out character by character
+// The text that the first full paint puts last in the playlist window: a run
+// of its last row that curses can only write out character by character
 // (no blanks, no character twice in a row).
 std::string last_row_mark()
 {
@@ -302,18 +313,21 @@ struct startup_figures {
 	long hwm_kb = 0;
 };
 
-// Starts argv on the terminal and times it until first and then mark appear
-// in its output; with idle, also measures the CPU it uses over IDLE_SECONDS
-// after that.
+// Starts argv on the terminal and times it until both first and mark have
+// appeared in its output, in either order (the paint writes the areas in an
+// order of its own); with idle, also measures the CPU it uses over
+// IDLE_SECONDS after that, having first typed typed (a prompt to hold open)
+// when given.
 bool time_startup(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-                  std::string_view first, std::string_view mark, startup_figures &fig, bool idle)
+                  std::string_view first, std::string_view mark, startup_figures &fig, bool idle,
+                  std::string_view typed = {})
 {
 	std::function<void()> run = exec_of(argv, env);
 	auto start = clock_type::now();
 	pty_child child(run);
 	std::optional<size_t> at = child.wait_for(first, 0, 20);
 	if (at)
-		at = child.wait_for(mark, *at, 20);
+		at = child.wait_for(mark, 0, 20);
 	double elapsed = seconds_since(start);
 	double cpu = proc_run_ns(child.pid) / 1e9;
 	if (!at) {
@@ -332,19 +346,42 @@ bool time_startup(const std::vector<std::string> &argv, const std::vector<std::s
 	if (idle) {
 		// The rest of the paint's last refresh, after the mark, is no idling.
 		child.drain(0.5);
+		if (!typed.empty()) {
+			// The prompt's echo: its last two characters, written together.
+			const size_t from = child.out.size();
+			child.type(typed);
+			if (!child.wait_for(typed.substr(typed.size() - 2), from, 5)) {
+				fprintf(stderr, "bench_screen: the typed \"%.*s\" was not echoed\n",
+				        static_cast<int>(typed.size()), typed.data());
+				return false;
+			}
+			child.drain(0.5);
+		}
 		double cpu0 = proc_cpu_seconds(child.pid), ns0 = proc_run_ns(child.pid);
 		long sw0 = proc_status(child.pid, "voluntary_ctxt_switches");
 		size_t bytes = child.drain(IDLE_SECONDS);
 		double idle_cpu = proc_cpu_seconds(child.pid) - cpu0;
 		double ns = proc_run_ns(child.pid) - ns0;
 		long wakeups = proc_status(child.pid, "voluntary_ctxt_switches") - sw0;
-		printf("idle for %.0f s after the first paint:\n", IDLE_SECONDS);
+		if (typed.empty())
+			printf("idle for %.0f s after the first paint:\n", IDLE_SECONDS);
+		else
+			printf("idle for %.0f s after the first paint, a prompt open with \"%.*s\" "
+			       "typed:\n",
+			       IDLE_SECONDS, static_cast<int>(typed.size()), typed.data());
 		printf("  CPU, user and system  %8.3f s   (target <= 0.1 s: %s)\n", idle_cpu,
 		       verdict(idle_cpu <= 0.1));
 		if (ns0 >= 0)
 			printf("  time on a CPU         %8.3f ms\n", ns / 1e6);
 		printf("  wake-ups              %8ld\n", wakeups);
 		printf("  bytes written         %8zu\n", bytes);
+		if (!typed.empty()) {
+			// What the real program writes for one more character of the
+			// line: the character alone when it repaints only the prompt.
+			child.type(typed.substr(typed.size() - 1));
+			printf("  then one more character typed: %zu bytes written\n",
+			       child.drain(0.5));
+		}
 	}
 	return true;
 }
@@ -491,6 +528,7 @@ struct samples {
 				found += hit;
 			}
 		});
+	const std::vector<key_areas> areas = bench_areas_measure(AREA_RUNS);
 	ui_destroy();
 
 	std::string report = std::to_string(token.size()) + " " + std::to_string(found) + " " +
@@ -505,6 +543,7 @@ struct samples {
 		}
 		report += '\n';
 	}
+	report += bench_areas_report(areas);
 	if (write(result_fd, report.data(), report.size()) != static_cast<ssize_t>(report.size()))
 		_exit(1);
 	close(result_fd);
@@ -538,7 +577,10 @@ void report_keys(const std::string &self, const std::vector<std::string> &env)
 	int found = 0, missed = 0;
 	lines >> token_len >> found >> missed;
 	std::string line;
+	std::vector<key_areas> areas;
 	while (std::getline(lines, line)) {
+		if (bench_areas_parse(line, areas))
+			continue;
 		size_t tab = line.find('\t');
 		if (tab == std::string::npos)
 			continue;
@@ -577,6 +619,7 @@ void report_keys(const std::string &self, const std::vector<std::string> &env)
 	if (found != 1 || missed != 0)
 		printf("  WRONG: the token matches %d records; 'n' missed it %d times\n", found,
 		       missed);
+	bench_areas_print(areas);
 }
 
 } // namespace
@@ -645,8 +688,11 @@ int main(int argc, char *argv[])
 	       verdict(prog_mb <= 80));
 	fflush(stdout);
 
-	startup_figures idle;
+	startup_figures idle, idle_prompt;
 	if (!time_startup({ korvane }, env, "[library]", mark, idle, true))
+		return 1;
+	fflush(stdout);
+	if (!time_startup({ korvane }, env, "[library]", mark, idle_prompt, true, IDLE_PROMPT))
 		return 1;
 	fflush(stdout);
 
