@@ -74,8 +74,7 @@ void tell_recoverable()
 	for (const std::string &name : recovery_list(medialib.playlist_dir))
 		names += (names.empty() ? "" : ", ") + name;
 	if (!names.empty())
-		paint_message("unsaved playlists of an earlier run: %s (\":salvage NAME\" brings one back)",
-		              names.c_str());
+		paint_message("unsaved playlists kept: %s (\":salvage NAME\")", names.c_str());
 }
 
 } // namespace
