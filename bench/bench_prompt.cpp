@@ -126,6 +126,7 @@ struct ordered_figures {
 	int failed = 0;                // ended with a status other than 0
 	long slow = 0;                 // took more than SLOW_DASH_C
 	double handled = -1;           // from the last return until its message showed
+	double instance_cpu = -1;      // korvane's time on a CPU meanwhile
 	bool in_order = false;
 	std::string order_note; // what was wrong with the order
 	int files = 0;          // playlist files saved
@@ -163,6 +164,8 @@ ordered_figures ordered_run(const std::string &dir, const std::string &korvane, 
 	}
 
 	std::vector<std::string> env = { "HOME=" + home, "PATH=/usr/bin:/bin" };
+	const pid_t pid = screen.pane_pid();
+	const double cpu0 = bench_run_seconds(pid);
 	for (int i = 0; i < ORDERED; i++) {
 		want.push_back(bench_playlist_name(i));
 		double cpu = 0;
@@ -182,6 +185,8 @@ ordered_figures ordered_run(const std::string &dir, const std::string &korvane, 
 		               rows[23].find(last) != std::string::npos;
 	        },
 	        clock_type::now(), 10);
+	if (cpu0 >= 0)
+		fig.instance_cpu = bench_run_seconds(pid) - cpu0;
 
 	if (prompt) {
 		// The line comes back with the next key, as it was typed.
@@ -262,6 +267,9 @@ bool report_ordered(const ordered_figures &plain, const ordered_figures &prompt)
 			       f->handled * 1e3);
 		else
 			printf("    WRONG: the last one's message never showed\n");
+		if (f->instance_cpu >= 0)
+			printf("    korvane's time on a CPU for them %.1f ms (%.0f us each)\n",
+			       f->instance_cpu * 1e3, f->instance_cpu / ORDERED * 1e6);
 		printf("    playlist files saved           %d of %d\n", f->files, ORDERED);
 		if (f->in_order)
 			printf("    all ran in order: the library window lists b0000 to b%04d as "

@@ -205,3 +205,11 @@ double bench_percentile(std::vector<double> v, double p)
 	std::sort(v.begin(), v.end());
 	return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
 }
+
+double bench_run_seconds(pid_t pid)
+{
+	std::ifstream f("/proc/" + std::to_string(pid) + "/schedstat");
+	double ns = -1;
+	f >> ns;
+	return f ? ns / 1e9 : -1;
+}

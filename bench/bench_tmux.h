@@ -48,10 +48,10 @@ public:
 	// Waits until korvane shows its library window with the cursor on the
 	// first of its two pseudo-playlists.
 	bool came_up() const;
-
-private:
+	// korvane's process id.
 	pid_t pane_pid() const;
 
+private:
 	std::string socket;
 };
 
@@ -66,3 +66,6 @@ std::string bench_library_status(int line, int n);
 std::string bench_playlist_name(int i);
 
 double bench_percentile(std::vector<double> v, double p);
+// The time the process has run on a CPU so far, in seconds (from its
+// schedstat, finer than clock ticks); -1 when the system does not say.
+double bench_run_seconds(pid_t pid);
