@@ -4,6 +4,7 @@
 // round to whole seconds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <ctime>
@@ -96,6 +97,54 @@ void sleep_to_next_second()
 	                            std::chrono::milliseconds(10));
 }
 
+// The first death of two 1.9 s apart, just after a whole second of the wall
+// clock, so that in whole seconds they would be one second apart. The second
+// kill comes at least 1.1 s after the first death was seen, however slow the
+// machine.
+void death_almost_two_seconds_before(tmux_screen &s, const fake_player &player)
+{
+	sleep_to_next_second();
+	const auto killed = std::chrono::steady_clock::now();
+	kill(player.pids().back(), SIGKILL);
+	player.wait_for_player(2);
+	s.wait_for_row(23, "mplayer died.  Restarting it.");
+	const auto seen = std::chrono::steady_clock::now();
+	std::this_thread::sleep_until(std::max(killed + std::chrono::milliseconds(1900),
+	                                       seen + std::chrono::milliseconds(1100)));
+}
+
+// Each sends a child signal, right before the kill.
+void a_stop_and_a_continue(tmux_screen &, const fake_player &player)
+{
+	const pid_t p = player.pids().back();
+	kill(p, SIGSTOP);
+	wait_for([p] { return process_state(p) == 'T'; }, "the player to stop");
+	kill(p, SIGCONT);
+	wait_for([p] { return process_state(p) != 'T'; }, "the player to continue");
+}
+
+// The shell's child ends right before the player dies.
+void a_shell_command(tmux_screen &s, const fake_player &)
+{
+	s.keys({ "!" });
+	s.type("true");
+	s.keys({ "Enter" });
+	s.wait_until(
+	        [](const screen_capture &c) {
+		        for (const std::string &row : c.rows)
+			        if (row.find("Press ENTER") != std::string::npos)
+				        return true;
+		        return false;
+	        },
+	        "the shell's prompt to go on");
+	s.keys({ "Enter" });
+	s.wait_until(
+	        [](const screen_capture &c) {
+		        return !c.rows.empty() && c.rows[0].rfind("korvane...", 0) == 0;
+	        },
+	        "the screen back");
+}
+
 // What happens to the player before it is killed; the kill must restart it.
 struct before_kill {
 	const char *name;
@@ -124,56 +173,12 @@ TEST_P(PlayerCrashGuard, RestartsAfter)
 	EXPECT_EQ(s.err(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-        Player, PlayerCrashGuard,
-        testing::Values(
-                // The deaths are 1.9 s apart, the first just after a whole
-                // second: whole seconds would make them one second apart.
-                before_kill{ "AnotherDeathAlmostTwoSecondsBefore",
-                             [](tmux_screen &s, const fake_player &player) {
-	                             sleep_to_next_second();
-	                             const auto killed = std::chrono::steady_clock::now();
-	                             kill(player.pids().back(), SIGKILL);
-	                             player.wait_for_player(2);
-	                             s.wait_for_row(23, "mplayer died.  Restarting it.");
-	                             std::this_thread::sleep_until(killed +
-	                                                           std::chrono::milliseconds(1900));
-                             } },
-                // Each of the two sends a child signal, at once before the
-                // kill.
-                before_kill{ "AStopAndAContinue",
-                             [](tmux_screen &, const fake_player &player) {
-	                             const pid_t p = player.pids().back();
-	                             kill(p, SIGSTOP);
-	                             wait_for([p] { return process_state(p) == 'T'; },
-	                                      "the player to stop");
-	                             kill(p, SIGCONT);
-	                             wait_for([p] { return process_state(p) != 'T'; },
-	                                      "the player to continue");
-                             } },
-                // The shell's child ends just before the player dies.
-                before_kill{ "AShellCommand",
-                             [](tmux_screen &s, const fake_player &) {
-	                             s.keys({ "!" });
-	                             s.type("true");
-	                             s.keys({ "Enter" });
-	                             s.wait_until(
-	                                     [](const screen_capture &c) {
-		                                     for (const std::string &row : c.rows)
-			                                     if (row.find("Press ENTER") !=
-			                                         std::string::npos)
-				                                     return true;
-		                                     return false;
-	                                     },
-	                                     "the shell's prompt to go on");
-	                             s.keys({ "Enter" });
-	                             s.wait_until(
-	                                     [](const screen_capture &c) {
-		                                     return !c.rows.empty() &&
-		                                            c.rows[0].rfind("korvane...", 0) == 0;
-	                                     },
-	                                     "the screen back");
-                             } }),
-        [](const testing::TestParamInfo<before_kill> &info) { return info.param.name; });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Player, PlayerCrashGuard, testing::Values(
+	before_kill{ "AnotherDeathAlmostTwoSecondsBefore", death_almost_two_seconds_before },
+	before_kill{ "AStopAndAContinue", a_stop_and_a_continue },
+	before_kill{ "AShellCommand", a_shell_command }),
+	[](const testing::TestParamInfo<before_kill> &info) { return info.param.name; });
+// clang-format on
 
 } // namespace
