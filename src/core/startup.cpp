@@ -112,8 +112,15 @@ void handle_switches(int argc, char *argv[])
 			player_backend = optarg;
 			break;
 		case 'c':
-			if (sock_send(optarg) != 0)
+			switch (sock_send(optarg)) {
+			case SOCK_SENT:
+				break;
+			case SOCK_NOT_RUNNING:
 				fatal("Failed to send message. Korvane not running?");
+			case SOCK_QUEUE_FULL:
+				fatal("korvane is not reading its commands (queue full); "
+				      "message not sent");
+			}
 			sent = true;
 			break;
 		case 'e':
@@ -143,7 +150,7 @@ int korvane_main(int argc, char *argv[])
 	globals_init_from_home();
 	handle_switches(argc, argv);
 
-	if (sock_send(SOCK_PROBE) == 0) {
+	if (sock_send(SOCK_PROBE) != SOCK_NOT_RUNNING) {
 		printf("Korvane appears to be running already. Won't open socket.");
 		fflush(stdout);
 	} else {

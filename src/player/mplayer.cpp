@@ -26,6 +26,9 @@ char *const mplayer_argv[] = {
 
 // At most this much of the child's output is read on one tick.
 constexpr size_t ANSWER_MAX = 1000;
+// A child that dies again this many seconds or less after the last death
+// cannot be run at all.
+constexpr double CRASH_WINDOW = 1.0;
 
 const char POSITION_QUERY[] = "\nget_property time_pos\n";
 const char VOLUME_QUERY[] = "\npausing_keep get_property volume\n";
@@ -42,7 +45,8 @@ struct mplayer_backend_state {
 	std::string current_file; // the file last loaded
 	bool initialized = false; // the fields above have their first values
 	std::string partial;      // the start of an answer line still being written
-	time_t last_sigchld = -1; // when the previous child signal arrived
+	// When the child last died, in seconds of the monotonic clock.
+	std::optional<double> last_death;
 	player_playnext_fn playnext = nullptr;
 	player_message_fn notice = nullptr;
 	player_message_fn error = nullptr;
@@ -50,6 +54,13 @@ struct mplayer_backend_state {
 };
 
 mplayer_backend_state mplayer_state;
+
+double monotonic_seconds()
+{
+	timespec t;
+	clock_gettime(CLOCK_MONOTONIC, &t);
+	return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 void send(const std::string &text)
 {
@@ -217,23 +228,29 @@ void mplayer_finish()
 	mplayer_state.child.finish("\nquit\n");
 }
 
+// The child signal also comes when the child stops or continues, and when
+// another child of the program ends (a shell command): only a death of the
+// player counts, timed on the monotonic clock, which neither jumps with the
+// wall clock nor rounds to whole seconds.
 void mplayer_sigchld()
 {
-	const time_t now = time(nullptr);
-	if (mplayer_state.child.has_exited()) {
-		if (mplayer_state.last_sigchld == -1 || now - mplayer_state.last_sigchld > 1) {
-			mplayer_restart();
-			if (mplayer_state.error != nullptr)
-				mplayer_state.error("%s died.  Restarting it.", PROGRAM);
-		} else if (mplayer_state.fatal != nullptr) {
-			mplayer_state.fatal("%s is crashing too often.  Possible causes are:\n"
-			                    "   1. %s is not in your $PATH\n"
-			                    "   2. The installed %s is older, and not supported by "
-			                    "korvane\n",
-			                    PROGRAM, PROGRAM, PROGRAM);
-		}
+	if (!mplayer_state.child.has_exited())
+		return;
+	const double now = monotonic_seconds();
+	const bool again =
+	        mplayer_state.last_death && now - *mplayer_state.last_death <= CRASH_WINDOW;
+	mplayer_state.last_death = now;
+	if (!again) {
+		mplayer_restart();
+		if (mplayer_state.error != nullptr)
+			mplayer_state.error("%s died.  Restarting it.", PROGRAM);
+	} else if (mplayer_state.fatal != nullptr) {
+		mplayer_state.fatal("%s is crashing too often.  Possible causes are:\n"
+		                    "   1. %s is not in your $PATH\n"
+		                    "   2. The installed %s is older, and not supported by "
+		                    "korvane\n",
+		                    PROGRAM, PROGRAM, PROGRAM);
 	}
-	mplayer_state.last_sigchld = now;
 }
 
 void mplayer_play(const std::string &file)

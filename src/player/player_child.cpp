@@ -59,6 +59,26 @@ void child_descriptors(const char *who, int in, int out)
 		child_fail(who, "child close()'s failed(2)");
 }
 
+// In the child: every signal back to its default action and none blocked,
+// whatever this process ignores or blocks (a shell may have started it with
+// the broken-pipe signal ignored; the main loop blocks its signals outside
+// its wait), since the exec keeps both. The action goes first, so that a
+// signal unblocked here finds no handler of ours. The numbers the C
+// library keeps for itself refuse the change, which is as well.
+void child_signals_default(const char *who)
+{
+	struct sigaction dfl = {};
+	dfl.sa_handler = SIG_DFL;
+	sigemptyset(&dfl.sa_mask);
+	for (int sig = 1; sig < NSIG; sig++)
+		if (sig != SIGKILL && sig != SIGSTOP)
+			sigaction(sig, &dfl, nullptr);
+	sigset_t none;
+	sigemptyset(&none);
+	if (sigprocmask(SIG_SETMASK, &none, nullptr) == -1)
+		child_fail(who, "child sigprocmask() failed");
+}
+
 int elapsed_ms(const timespec &since)
 {
 	timespec now;
@@ -102,6 +122,7 @@ void player_child::start(const char *who, const char *file, char *const argv[])
 		if (prctl(PR_SET_PDEATHSIG, SIGKILL) == -1 || getppid() != parent)
 			_exit(1);
 		child_descriptors(who, to[0], from[1]);
+		child_signals_default(who);
 		execvp(file, argv);
 		kill(parent, SIGCHLD);
 		_exit(1);

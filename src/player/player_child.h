@@ -22,8 +22,9 @@ public:
 
 	// Runs file (searched on $PATH) with argv (null-terminated) with its
 	// standard input and output on two pipes and its standard error on
-	// /dev/null; the kernel kills it should this process die first. A
-	// failure ends the program with a message naming who.
+	// /dev/null, every signal at its default action and none blocked; the
+	// kernel kills it should this process die first. A failure ends the
+	// program with a message naming who.
 	void start(const char *who, const char *file, char *const argv[]);
 
 	// Writes text to the child's standard input without waiting for a

@@ -8,10 +8,15 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <ctime>
 
 
 namespace
 {
+
+// How long a send waits for room in a full queue, and the nap between tries.
+constexpr int SEND_WAIT_MS = 1000;
+constexpr long SEND_NAP_MS = 10;
 
 socklen_t sock_address(sockaddr_un &addr)
 {
@@ -19,6 +24,14 @@ socklen_t sock_address(sockaddr_un &addr)
 	addr.sun_family = AF_UNIX;
 	strncpy(addr.sun_path, SOCK_PATH, sizeof addr.sun_path - 1);
 	return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + strlen(addr.sun_path));
+}
+
+int elapsed_ms(const timespec &since)
+{
+	timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return static_cast<int>((now.tv_sec - since.tv_sec) * 1000 +
+	                        (now.tv_nsec - since.tv_nsec) / 1000000);
 }
 
 // Whether the file is this user's: files are made with the effective id.
@@ -44,24 +57,38 @@ bool sent_by_this_user(msghdr &msg)
 
 } // namespace
 
-int sock_send(const char *text)
+sock_send_result sock_send(const char *text)
 {
 	// Whoever holds the path reads what is sent there, so only a socket of
 	// ours is spoken to. In the sticky /tmp no other user can put a file of
 	// theirs in place of ours between this look and the send.
 	struct stat st;
 	if (lstat(SOCK_PATH, &st) == -1 || !S_ISSOCK(st.st_mode) || !ours(st))
-		return -1;
+		return SOCK_NOT_RUNNING;
 
 	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
 	if (!fd)
-		return -1;
+		return SOCK_NOT_RUNNING;
 
+	// An instance that does not read (stopped, or busy for long) fills its
+	// queue, and a send that waited for room would wait as long as it
+	// does: short naps instead, until the time is up.
 	sockaddr_un addr;
 	socklen_t len = sock_address(addr);
-	ssize_t sent =
-	        sendto(fd.get(), text, strlen(text), 0, reinterpret_cast<sockaddr *>(&addr), len);
-	return sent == -1 ? -1 : 0;
+	timespec start;
+	clock_gettime(CLOCK_MONOTONIC, &start);
+	for (;;) {
+		ssize_t sent = sendto(fd.get(), text, strlen(text), MSG_DONTWAIT,
+		                      reinterpret_cast<sockaddr *>(&addr), len);
+		if (sent != -1)
+			return SOCK_SENT;
+		if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+			return SOCK_NOT_RUNNING;
+		if (elapsed_ms(start) >= SEND_WAIT_MS)
+			return SOCK_QUEUE_FULL;
+		const timespec nap = { 0, SEND_NAP_MS * 1000000L };
+		nanosleep(&nap, nullptr);
+	}
 }
 
 sock_listen_result sock_listen(unique_fd &fd)

@@ -21,9 +21,17 @@ enum sock_listen_result {
 	SOCK_FAILED,    // the socket could not be made or bound
 };
 
+// What became of a datagram that sock_send was given.
+enum sock_send_result {
+	SOCK_SENT = 0,         // the instance's queue holds it
+	SOCK_NOT_RUNNING = -1, // no socket of this user at the path, or none reads it
+	SOCK_QUEUE_FULL = -2,  // an instance is there, but its queue stayed full
+};
+
 // Sends text as one datagram to the socket at the path, if that is a
-// socket of this user; 0 when it was accepted, -1 otherwise.
-int sock_send(const char *text);
+// socket of this user, never waiting long: while the instance's queue is
+// full it tries again for at most a second.
+[[nodiscard]] sock_send_result sock_send(const char *text);
 // Replaces a file of this user at the path with a listening socket that
 // only its owner may use, held by fd.
 [[nodiscard]] sock_listen_result sock_listen(unique_fd &fd);

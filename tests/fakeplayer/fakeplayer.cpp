@@ -1,6 +1,8 @@
 // A stand-in for the player program in slave mode, built under the name
 // `mplayer` for the tests to put first on PATH. It appends every byte it
-// receives to $FAKEPLAYER_LOG and its pid to $FAKEPLAYER_PIDS, and answers
+// receives to $FAKEPLAYER_LOG, its pid to $FAKEPLAYER_PIDS and the lines
+// of the signals it ignores and blocks from /proc/self/status (SigIgn and
+// SigBlk, in hexadecimal) to $FAKEPLAYER_SIGNALS, and answers
 // the commands it reads from the script in $FAKEPLAYER_SCRIPT, whose lines
 // read
 //
@@ -88,10 +90,22 @@ void record(const char *var, const std::string &text)
 	close(fd);
 }
 
+// The SigIgn and SigBlk lines of this process's status, as it started.
+std::string signal_lines()
+{
+	std::ifstream status("/proc/self/status");
+	std::string line, out;
+	while (std::getline(status, line))
+		if (line.rfind("SigIgn:", 0) == 0 || line.rfind("SigBlk:", 0) == 0)
+			out += line + "\n";
+	return out;
+}
+
 } // namespace
 
 int main()
 {
+	record("FAKEPLAYER_SIGNALS", signal_lines());
 	record("FAKEPLAYER_PIDS", std::to_string(getpid()) + "\n");
 	std::vector<rule> rules = read_script(getenv("FAKEPLAYER_SCRIPT"));
 

@@ -216,6 +216,13 @@ tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args
 }
 
 tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
+                         int rows, const environment &env, const through &how)
+{
+	start(home, args, cols, rows, env, false, how.launcher);
+	wait_for_player_bar();
+}
+
+tmux_screen::tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols,
                          int rows, as_nobody)
 {
 	start(home, args, cols, rows, {}, true);
@@ -232,7 +239,8 @@ void tmux_screen::wait_for_player_bar()
 }
 
 void tmux_screen::start(const korvane_home &home, const std::vector<std::string> &args, int cols,
-                        int rows, const environment &env, bool nobody)
+                        int rows, const environment &env, bool nobody,
+                        const std::vector<std::string> &launcher)
 {
 	socket = dir / "tmux.sock";
 	write_file(dir / "tmux.conf", TMUX_CONF);
@@ -253,6 +261,8 @@ void tmux_screen::start(const korvane_home &home, const std::vector<std::string>
 	                      " UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=99"
 	                      " sh " +
 	                      shell_quote(dir / "run.sh") + " " + shell_quote(dir.path()) + " ";
+	for (const std::string &word : launcher)
+		command += shell_quote(word) + " ";
 	// setpriv changes the ids and execs, so the pid stays the program's.
 	if (nobody && geteuid() == 0)
 		command += "setpriv --reuid=65534 --regid=65534 --clear-groups " +

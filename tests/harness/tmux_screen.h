@@ -58,6 +58,14 @@ public:
 	            const environment &env);
 	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
 	            const environment &env, no_wait);
+	// Starts it through a launcher, the words of a program that sets
+	// something up and then execs the rest of its words (the program and
+	// its arguments), and waits for its player bar.
+	struct through {
+		std::vector<std::string> launcher;
+	};
+	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
+	            const environment &env, const through &how);
 	// Starts it as the user nobody (when the tests run as root), from a copy
 	// of the binary that nobody can reach, and waits for its player bar;
 	// home must be nobody's.
@@ -117,7 +125,8 @@ public:
 
 private:
 	void start(const korvane_home &home, const std::vector<std::string> &args, int cols,
-	           int rows, const environment &env = {}, bool nobody = false);
+	           int rows, const environment &env = {}, bool nobody = false,
+	           const std::vector<std::string> &launcher = {});
 	void wait_for_player_bar();
 	// Runs a tmux command on this server; unless must is false, throws
 	// when it fails.

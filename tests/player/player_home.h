@@ -127,6 +127,26 @@ struct fake_player {
 		}
 		return out;
 	}
+	// What each player started so far ignored and blocked as it began: the
+	// SigIgn and SigBlk masks of its status, in hexadecimal.
+	struct signal_masks {
+		std::string ignored, blocked;
+	};
+	std::vector<signal_masks> signals() const
+	{
+		// Two lines for each player, in the order of its status file.
+		std::vector<signal_masks> out;
+		const std::vector<std::string> lines = lines_of(read_file(dir / "signals"));
+		for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+			signal_masks &m = out.emplace_back();
+			for (const std::string &line : { lines[i], lines[i + 1] }) {
+				const std::string mask =
+				        line.substr(line.find_first_not_of(" \t", 7));
+				(line.rfind("SigIgn:", 0) == 0 ? m.ignored : m.blocked) = mask;
+			}
+		}
+		return out;
+	}
 	tmux_screen::environment env() const
 	{
 		const char *path = getenv("PATH");
@@ -134,6 +154,7 @@ struct fake_player {
 			   std::string(FAKEPLAYER_DIR) + ":" + (path ? path : "/usr/bin:/bin") },
 			 { "FAKEPLAYER_LOG", dir / "log" },
 			 { "FAKEPLAYER_PIDS", dir / "pids" },
+			 { "FAKEPLAYER_SIGNALS", dir / "signals" },
 			 { "FAKEPLAYER_SCRIPT", dir / "script" } };
 	}
 };

@@ -1,11 +1,13 @@
 // The remote-control socket in-process: the listening socket is its owner's
 // alone, sends go only to a socket of ours, another user's file at the path
-// is never touched, and the receiver cuts texts and drops other users'
-// datagrams.
+// is never touched, a send gives up on a queue that stays full, and the
+// receiver cuts texts and drops other users' datagrams.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -109,6 +111,31 @@ TEST_F(Sock, SendSpeaksOnlyToASocketOfOurs)
 		EXPECT_EQ(sock_send("w"), -1);
 		EXPECT_EQ(theirs.queued(), std::nullopt);
 	}
+}
+
+// A listener that does not read: the sends fill its queue, then one gives
+// up, none of the queued being lost; one that finds room during its wait
+// goes through.
+TEST_F(Sock, SendGivesUpOnAQueueThatStaysFull)
+{
+	raw_listener stalled;
+	int queued = 0;
+	sock_send_result r;
+	while ((r = sock_send("w")) == SOCK_SENT && queued < 1000)
+		queued++;
+	EXPECT_EQ(r, SOCK_QUEUE_FULL);
+	EXPECT_GT(queued, 0);
+
+	std::thread reader([&] {
+		std::this_thread::sleep_for(std::chrono::milliseconds(300));
+		EXPECT_EQ(stalled.queued(), "w");
+	});
+	EXPECT_EQ(sock_send("late"), SOCK_SENT);
+	reader.join();
+	for (int i = 1; i < queued; i++)
+		EXPECT_EQ(stalled.queued(), "w");
+	EXPECT_EQ(stalled.queued(), "late");
+	EXPECT_EQ(stalled.queued(), std::nullopt);
 }
 
 TEST_F(Sock, ReceivedTextIsCutAtTheLimitAndAtANul)
