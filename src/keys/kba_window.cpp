@@ -13,14 +13,27 @@
 namespace
 {
 
+// After the active window changed: both windows show their cursors anew and
+// the status bar speaks of the other one; the whole screen only when the
+// library window was hidden or shown.
+void repaint_windows()
+{
+	if (ui.lhide) {
+		paint_all();
+		return;
+	}
+	paint_library();
+	paint_playlist();
+	paint_status_bar();
+}
+
 // Makes the playlist window the active one and shows everything.
 void activate_playlist_window()
 {
 	ui.active = &ui.playlist;
 	if (ui.lhide)
 		ui_hide_library();
-	paint_all();
-	paint_status_bar();
+	repaint_windows();
 }
 
 // Whether the playlist window's cursor is on a file of the viewed playlist.
@@ -62,8 +75,7 @@ void kba_switch_window(KbaArgs)
 	ui.active = &ui.library;
 	if (ui.lhide)
 		ui_unhide_library();
-	paint_all();
-	paint_status_bar();
+	repaint_windows();
 }
 
 void kba_show_file_info(KbaArgs)
