@@ -152,14 +152,17 @@ namespace
 {
 
 // How a read of the database ended.
-enum class db_read_end { loaded, unopened, not_korvane, other_version, read_failed };
+enum class db_read_end { loaded, unopened, not_korvane, other_version, read_failed, busy };
 
 // Reads the database into the (empty) library and sorts it by file name.
 // On a failure the system's error number is in error, and a wrong version
-// in version (a number the file lacks shows as -1).
-db_read_end db_read(const std::string &path, int &error, int32_t version[3])
+// in version (a number the file lacks shows as -1). Unless told to wait, a
+// database that another korvane is changing is busy and not read.
+db_read_end db_read(const std::string &path, int &error, int32_t version[3], bool wait = true)
 {
-	medialib_read_lock lock(path);
+	medialib_read_lock lock(path, wait);
+	if (lock.busy())
+		return db_read_end::busy;
 	unique_file f(fopen(path.c_str(), "r"));
 	if (!f) {
 		error = errno;
@@ -227,6 +230,7 @@ void medialib_db_load(const std::string &path)
 	case db_read_end::other_version:
 		old_version(path, version);
 	case db_read_end::read_failed:
+	case db_read_end::busy:
 		fatal_sys("medialib_db_load: error loading database file '%s'",
 		          term_text(stderr, path).c_str());
 	}
@@ -238,9 +242,13 @@ bool medialib_db_try_load(const std::string &path, std::string &message)
 	int32_t version[3];
 	const std::string shown = term_escape(path);
 	char text[256];
-	switch (db_read(path, error, version)) {
+	switch (db_read(path, error, version, false)) {
 	case db_read_end::loaded:
 		return true;
+	case db_read_end::busy:
+		message = "database '" + shown +
+		          "' is being changed by another korvane; try again when it is done";
+		break;
 	case db_read_end::unopened:
 		message = "failed to open database file '" + shown + "': " + strerror(error);
 		break;

@@ -61,12 +61,18 @@ void medialib_lock_exclusive(const std::string &db_file)
 	exclusive_fd = fd;
 }
 
-medialib_read_lock::medialib_read_lock(const std::string &db_file)
+medialib_read_lock::medialib_read_lock(const std::string &db_file, bool wait)
 {
 	if (exclusive_fd != -1)
 		return;
 	fd = open_lock_file(db_file);
-	if (fd != -1 && !take(fd, LOCK_SH, db_file)) {
+	if (fd != -1 && !wait && flock(fd, LOCK_SH | LOCK_NB) == -1) {
+		found_busy = errno == EWOULDBLOCK;
+		close(fd);
+		fd = -1;
+		return;
+	}
+	if (fd != -1 && wait && !take(fd, LOCK_SH, db_file)) {
 		close(fd);
 		fd = -1;
 	}

@@ -17,14 +17,18 @@ void medialib_lock_exclusive(const std::string &db_file);
 
 // A shared lock on the database while it is read, so that no reader sees a
 // half-changed library; nothing when this program holds the exclusive lock.
+// Unless told to wait, a reader that finds a writer at work does not wait
+// (the screen must stay live): it is then busy and reads nothing.
 class medialib_read_lock
 {
 public:
-	explicit medialib_read_lock(const std::string &db_file);
+	explicit medialib_read_lock(const std::string &db_file, bool wait = true);
+	bool busy() const { return found_busy; }
 	~medialib_read_lock();
 	medialib_read_lock(const medialib_read_lock &) = delete;
 	medialib_read_lock &operator=(const medialib_read_lock &) = delete;
 
 private:
 	int fd = -1;
+	bool found_busy = false;
 };
