@@ -21,6 +21,7 @@ const char *const kb_action_names[KBA_NUM_ACTIONS] = {
 	"volume_increase", "volume_decrease",
 	"seek_forward_seconds", "seek_backward_seconds", "seek_forward_minutes", "seek_backward_minutes",
 	"toggle_forward", "toggle_backward",
+	"jump_to_playing",
 };
 // clang-format on
 
@@ -95,6 +96,7 @@ const KeyBinding kb_defaults[] = {
 	{ '{', seek_backward_minutes },
 	{ 't', toggle_forward },
 	{ 'T', toggle_backward },
+	{ 'i', jump_to_playing },
 };
 
 // clang-format on

@@ -25,6 +25,7 @@ enum KbaAction : int32_t {
 	volume_increase, volume_decrease,
 	seek_forward_seconds, seek_backward_seconds, seek_forward_minutes, seek_backward_minutes,
 	toggle_forward, toggle_backward,
+	jump_to_playing,
 	KBA_NUM_ACTIONS
 };
 // clang-format on

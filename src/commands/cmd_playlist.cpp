@@ -110,8 +110,7 @@ int reload_db()
 	}
 	player_stop();
 	playing_playlist = nullptr;
-	player_info.queue = nullptr;
-	player_info.qidx = -1;
+	player_set_queue(nullptr, -1);
 	visual_start = -1;
 	viewing_playlist = nullptr;
 	show_playlist(medialib.library);
@@ -238,6 +237,7 @@ int cmd_salvage(const std::vector<std::string> &argv)
 		if (found.had_file && q->filename == p->filename)
 			loaded = q.get();
 	if (loaded != nullptr) {
+		const player_queue_guard follow(loaded);
 		loaded->files = std::move(p->files);
 		loaded->history = playlist_history_new();
 		loaded->hist_present = -1;

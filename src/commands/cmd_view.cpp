@@ -162,7 +162,10 @@ int cmd_filter(const std::vector<std::string> &argv)
 
 	playlist_ptr found = playlist_filter(*viewing_playlist, !inverted);
 	playlist &results = *medialib.filter_results;
-	std::swap(results.files, found->files);
+	{
+		const player_queue_guard follow(&results);
+		std::swap(results.files, found->files);
+	}
 	playlist_free(std::move(found));
 	// The old results' changes cannot be undone on the new ones.
 	results.history = playlist_history_new();
@@ -227,6 +230,7 @@ int cmd_sort(const std::vector<std::string> &argv)
 		return 2;
 	}
 	std::vector<meta_info *> &files = viewing_playlist->files;
+	const player_queue_guard follow(viewing_playlist);
 	std::sort(files.begin(), files.end(),
 	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
 

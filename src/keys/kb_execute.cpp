@@ -71,6 +71,7 @@ const KbaHandlerRow kb_handlers[KBA_NUM_ACTIONS] = {
 	{ seek_backward_minutes, seek_playback,      false, { BACKWARD, MINUTES,  NO_AMOUNT, NO_PLACE, 1 } },
 	{ toggle_forward,        kba_toggle,         false, { FORWARD,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 	{ toggle_backward,       kba_toggle,         false, { BACKWARD, NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
+	{ jump_to_playing,       kba_jump_to_playing, false, { NO_DIR,  NO_SCALE, NO_AMOUNT, NO_PLACE, 0 } },
 };
 
 namespace

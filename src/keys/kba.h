@@ -30,6 +30,8 @@ void kba_redraw(KbaArgs a);
 void kba_switch_window(KbaArgs a);
 void kba_show_file_info(KbaArgs a);
 void kba_play(KbaArgs a);
+// Shows the playing playlist with the cursor on the playing row.
+void kba_jump_to_playing(KbaArgs a);
 
 // The ':' command line.
 void kba_command_mode(KbaArgs a);

@@ -80,8 +80,7 @@ void remove_playlist(int i)
 	if (p == playing_playlist || p == player_info.queue) {
 		player_stop();
 		playing_playlist = nullptr;
-		player_info.queue = nullptr;
-		player_info.qidx = -1;
+		player_set_queue(nullptr, -1);
 	}
 	if (p == viewing_playlist)
 		show_playlist(medialib.library);
@@ -134,7 +133,10 @@ void cut_files(const edit_range &r)
 	const int n = end - r.start;
 	ybuffer_clear();
 	ybuffer_add_files(v.files.data() + r.start, n);
-	playlist_remove_file(v, r.start, n, true);
+	{
+		const player_queue_guard follow(&v);
+		playlist_remove_file(v, r.start, n, true);
+	}
 	v.needs_saving = true;
 
 	clamp_cursor(w);
@@ -161,7 +163,11 @@ void step_history(bool undo)
 		return;
 
 	playlist &v = *viewing_playlist;
-	const int result = undo ? playlist_undo(v) : playlist_redo(v);
+	int result;
+	{
+		const player_queue_guard follow(&v);
+		result = undo ? playlist_undo(v) : playlist_redo(v);
+	}
 	// Undone past its last save, the playlist differs from its file again.
 	if (result == 0 && !v.needs_saving && v.filename && !playlist_matches_file(v)) {
 		v.needs_saving = true;
@@ -294,7 +300,11 @@ void paste(KbaArgs a)
 	}
 
 	pos = std::clamp<int64_t>(pos, 0, t->nfiles());
-	playlist_file_add(*t, ybuffer.files.data(), static_cast<int>(pos), ybuffer.nfiles(), true);
+	{
+		const player_queue_guard follow(t);
+		playlist_file_add(*t, ybuffer.files.data(), static_cast<int>(pos), ybuffer.nfiles(),
+		                  true);
+	}
 	t->needs_saving = true;
 
 	paint_library();

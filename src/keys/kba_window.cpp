@@ -1,8 +1,11 @@
 // Actions on the program and its windows: quit, redraw, switching windows,
 // a file's information page, opening a playlist and playing a file.
+#include <algorithm>
+
 #include "base/loop_flags.h"
 #include "commands/cmd.h"
 #include "input/input.h"
+#include "keys/kb_execute.h"
 #include "keys/kba.h"
 #include "library/medialib.h"
 #include "player/player.h"
@@ -110,4 +113,25 @@ void kba_play(KbaArgs)
 	player_set_queue(viewing_playlist, ui.playlist.cursor_index());
 	playing_playlist = viewing_playlist;
 	player_play();
+}
+
+void kba_jump_to_playing(KbaArgs)
+{
+	playlist *q = player_info.queue;
+	if (q == nullptr || !player_is_playing()) {
+		paint_message("nothing is playing");
+		return;
+	}
+	if (viewing_playlist != q)
+		show_playlist(q);
+	if (ui.active != &ui.playlist)
+		activate_playlist_window();
+	// Once the playing file has left its playlist, the row that followed it.
+	KbaArgs line = kba_args_none();
+	line.scale = NUMBER;
+	line.num = 'G';
+	numprefix_set(std::min(player_info.qidx + (player_info.record_left ? 2 : 1), q->nfiles()));
+	jumpto_file(line);
+	if (player_info.record_left)
+		paint_message("the playing file is no longer in its playlist");
 }

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -129,6 +130,55 @@ void player_set_queue(playlist *p, int qidx)
 {
 	player_info.queue = p;
 	player_info.qidx = qidx;
+	player_info.record = nullptr;
+	player_info.record_left = false;
+}
+
+player_queue_guard::player_queue_guard(const playlist *p)
+{
+	const playlist *q = player_info.queue;
+	active = p != nullptr && p == q && player_info.record != nullptr;
+	if (!active)
+		return;
+	old_qidx = player_info.qidx;
+	for (int i = std::max(old_qidx + 1, 0); i < q->nfiles(); i++)
+		following.push_back(q->files[static_cast<size_t>(i)]);
+}
+
+player_queue_guard::~player_queue_guard()
+{
+	const playlist *q = player_info.queue;
+	if (!active || q == nullptr)
+		return;
+	const int n = q->nfiles();
+	// The record where it is now, nearest to where it was (a paste may
+	// have put it in twice).
+	int best = -1;
+	for (int i = 0; i < n; i++)
+		if (q->files[static_cast<size_t>(i)] == player_info.record &&
+		    (best == -1 || std::abs(i - old_qidx) < std::abs(best - old_qidx)))
+			best = i;
+	if (best != -1) {
+		player_info.qidx = best;
+		player_info.record_left = false;
+		return;
+	}
+	// Gone: next is the first entry that followed it and is still there.
+	player_info.record_left = true;
+	for (const meta_info *f : following) {
+		auto at = std::find(q->files.begin(), q->files.end(), f);
+		if (at != q->files.end()) {
+			player_info.qidx = static_cast<int>(at - q->files.begin()) - 1;
+			return;
+		}
+	}
+	player_info.qidx = n - 1;
+}
+
+bool player_playing_row(const playlist *p, int idx)
+{
+	return p != nullptr && p == player_info.queue && !player_info.record_left &&
+	       idx == player_info.qidx;
 }
 
 void player_play()
@@ -139,7 +189,9 @@ void player_play()
 		fatal("player_play: bad queue/qidx");
 	if (qidx < 0 || qidx >= q->nfiles())
 		fatal("player_play: qidx %i out-of-range", qidx);
-	backend().play(q->files[static_cast<size_t>(qidx)]->filename.value_or(""));
+	player_info.record = q->files[static_cast<size_t>(qidx)];
+	player_info.record_left = false;
+	backend().play(player_info.record->filename.value_or(""));
 }
 
 void player_stop()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "playlist/playlist.h"
 
@@ -49,6 +50,11 @@ struct player_state {
 	playlist *queue = nullptr; // the playlist being played; not owned
 	int qidx = -1;             // index in queue of the playing file
 	int rseed = 0;             // the seed of the random order
+	// The record playing: the queue follows it through edits. When it has
+	// left the queue it plays on, and qidx is the entry before the one that
+	// followed it.
+	const meta_info *record = nullptr;
+	bool record_left = false;
 };
 
 extern player_state player_info;
@@ -72,6 +78,25 @@ void player_volume_step(float step);
 void player_skip_song(int n);
 // The next file by the play mode: what follows the end of a file.
 void player_playnext();
+// Keeps the queue on the playing record across an edit of p (a sort, a cut,
+// a paste, an undo, a filter): made before the edit, it moves qidx when it
+// goes.
+class player_queue_guard
+{
+public:
+	explicit player_queue_guard(const playlist *p);
+	~player_queue_guard();
+	player_queue_guard(const player_queue_guard &) = delete;
+	player_queue_guard &operator=(const player_queue_guard &) = delete;
+
+private:
+	bool active = false;
+	int old_qidx = -1;
+	std::vector<const meta_info *> following; // the entries after the record
+};
+// The record of the playing row of the queue, while it is in the queue.
+bool player_playing_row(const playlist *p, int idx);
+
 // A fatal error of the backend: ends curses, says so on standard error and
 // exits with status 1.
 [[noreturn]] void player_fatal(const char *fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -63,11 +63,8 @@ void draw_player()
 		return;
 	}
 
-	// The playing file; nothing when files were removed from under it.
-	const playlist *p = playing_playlist;
-	int qidx = player_info.qidx;
-	const meta_info *mi =
-	        p != nullptr && qidx >= 0 && qidx < p->nfiles() ? p->files[qidx] : nullptr;
+	// The playing file, also once it has left the queue.
+	const meta_info *mi = player_info.record;
 	float position = player_get_position();
 	play_time t = play_time_of(position, mi != nullptr ? mi->length : 0);
 

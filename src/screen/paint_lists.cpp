@@ -111,7 +111,7 @@ void draw_playlist()
 		bool selected = visual_start != -1 && active &&
 		                idx >= std::min(visual_start, cursor_idx) &&
 		                idx <= std::max(visual_start, cursor_idx);
-		bool playing = &v == playing_playlist && idx == player_info.qidx;
+		bool playing = &v == playing_playlist && player_playing_row(&v, idx);
 		bool reverse = (i == sw.crow && active) || selected;
 		bool inactive_cursor = i == sw.crow && !active;
 

@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "commands/cmd.h"
+#include "input/input.h"
 #include "keys/kba.h"
+#include "meta/mi_sort.h"
+#include "playlist/ybuffer.h"
 #include "keys/keys_fixture.h"
 #include "player/player.h"
 #include "player/test_backend.h"
@@ -106,6 +110,89 @@ TEST_F(KbaPlayer, EnterPlaysTheFileUnderTheCursorFromTheViewedPlaylist)
 	EXPECT_EQ(playing_playlist, other.get());
 	EXPECT_EQ(backend.calls(), std::vector<std::string>{ "play /m/track006.mp3" });
 	player_set_queue(nullptr, -1);
+}
+
+// The playing file is track002, row 2 of ten; the cursor is on row c.
+class KbaFollow : public KbaPlayer
+{
+protected:
+	void SetUp() override
+	{
+		KbaPlayer::SetUp();
+		ybuffer_init();
+		mi_sort_init();
+		files->name = "mine";
+		player_play();
+		backend.calls().clear();
+	}
+	void TearDown() override
+	{
+		ybuffer_free();
+		KbaPlayer::TearDown();
+	}
+	void keys_at(int row, const std::vector<int> &keys)
+	{
+		ui.playlist.crow = row;
+		for (int k : keys)
+			input_feed(k);
+	}
+	const meta_info *playing_record() const { return files->files[static_cast<size_t>(player_info.qidx)]; }
+};
+
+TEST_F(KbaFollow, TheQueueFollowsThePlayingRecordThroughEdits)
+{
+	const meta_info *playing = files->files[2];
+	input_set_normal([](int key) { kb_execute(key); });
+	keys_at(0, { 'd', 'd' }); // cut above
+	EXPECT_EQ(player_info.qidx, 1);
+	keys_at(4, { 'y', 'y' });
+	keys_at(0, { 'P' }); // paste above
+	EXPECT_EQ(player_info.qidx, 2);
+	keys_at(0, { 'u', 'u' }); // the paste and the cut undone
+	EXPECT_EQ(player_info.qidx, 2);
+	keys_at(0, { 18 }); // the cut redone
+	EXPECT_EQ(player_info.qidx, 1);
+	EXPECT_EQ(playing_record(), playing);
+
+	// Titles j to a: the title order is the reverse of the rows'.
+	for (int i = 0; i < 10; i++)
+		records[static_cast<size_t>(i)]->cinfo[CINFO_TITLE] = std::string(1, static_cast<char>('j' - i));
+	cmd_execute("sort title");
+	EXPECT_EQ(playing_record(), playing);
+	EXPECT_EQ(player_info.qidx, 7);
+	EXPECT_TRUE(player_playing_row(files.get(), 7));
+	EXPECT_TRUE(backend.calls().empty());
+	input_set_normal(nullptr);
+}
+
+TEST_F(KbaFollow, ThePlayingRowCutPlaysOnAndNextIsTheRowThatFollowedIt)
+{
+	input_set_normal([](int key) { kb_execute(key); });
+	numprefix_set(2);
+	keys_at(2, { 'd', 'd' }); // track002 and track003
+	EXPECT_TRUE(player_info.record_left);
+	EXPECT_EQ(player_info.record, records[2].get());
+	EXPECT_FALSE(player_playing_row(files.get(), 2));
+	keys_at(0, { ')' });
+	EXPECT_EQ(backend.calls(), std::vector<std::string>{ "play /m/track004.mp3" });
+	EXPECT_FALSE(player_info.record_left);
+	EXPECT_EQ(player_info.qidx, 2);
+	input_set_normal(nullptr);
+}
+
+TEST_F(KbaFollow, JumpToPlayingShowsThePlayingRow)
+{
+	viewing_playlist = nullptr;
+	ui.active = &ui.library;
+	EXPECT_TRUE(kb_execute('i'));
+	EXPECT_EQ(viewing_playlist, files.get());
+	EXPECT_EQ(ui.active, &ui.playlist);
+	EXPECT_EQ(ui.playlist.cursor_index(), 2);
+
+	backend.set_playing(false);
+	ui.playlist.crow = 7;
+	EXPECT_TRUE(kb_execute('i'));
+	EXPECT_EQ(ui.playlist.cursor_index(), 7);
 }
 
 } // namespace

@@ -122,6 +122,7 @@ TEST_F(Keybindings, DefaultBindings)
 		{ 3, quit },
 		{ '{', seek_backward_minutes },
 		{ 'T', toggle_backward },
+		{ 'i', jump_to_playing },
 		{ '1', KBA_NUM_ACTIONS },
 		{ 27, KBA_NUM_ACTIONS },
 	};
@@ -133,9 +134,9 @@ TEST_F(Keybindings, DefaultBindings)
 		EXPECT_TRUE(keys.insert(b.key).second) << "bound twice: " << b.key;
 		EXPECT_NE(b.action, load_playlist);
 	}
-	EXPECT_EQ(keybindings.size(), 64u);
+	EXPECT_EQ(keybindings.size(), 65u);
 	EXPECT_EQ(keybindings.capacity(), 100u);
-	EXPECT_EQ(keybindings.back().key, 'T');
+	EXPECT_EQ(keybindings.back().key, 'i');
 }
 
 TEST_F(Keybindings, RebindingMovesTheKeyToTheEnd)
