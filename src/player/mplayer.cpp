@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -24,8 +25,10 @@ char *const mplayer_argv[] = {
 };
 // clang-format on
 
-// At most this much of the child's output is read on one tick.
+// The longest answer line kept across reads, and the most read at once.
 constexpr size_t ANSWER_MAX = 1000;
+// Positions from here on (about 31 years) are no file's.
+constexpr float POSITION_LIMIT = 1e9f;
 // A child that dies again this many seconds or less after the last death
 // cannot be run at all.
 constexpr double CRASH_WINDOW = 1.0;
@@ -92,10 +95,14 @@ void mplayer_restart()
 {
 	mplayer_state.child.close_pipes();
 	mplayer_start();
-	if (mplayer_state.playing && !mplayer_state.paused) {
+	// Paused, it comes back paused at the same place.
+	if (mplayer_state.playing) {
+		const bool paused = mplayer_state.paused;
 		const int seconds = mplayer_resume_seconds(mplayer_state.position);
 		mplayer_play(std::string(mplayer_state.current_file));
 		mplayer_seek(seconds);
+		if (paused)
+			mplayer_pause();
 	}
 }
 
@@ -181,6 +188,13 @@ mplayer_answers mplayer_parse_answers(std::string &partial, const std::string &r
 		return a;
 	}
 	a.misbehaving = !read_last_answer(text, POSITION_ANSWER, a.position);
+	// A number no file or mixer has (nan, infinite, negative, past the
+	// scale) is no answer: it is never shown.
+	if (a.volume && !(std::isfinite(*a.volume) && *a.volume >= 0 && *a.volume <= 100))
+		a.volume.reset();
+	if (a.position && !(std::isfinite(*a.position) && *a.position >= 0 &&
+	                    *a.position < POSITION_LIMIT))
+		a.position.reset();
 	return a;
 }
 
@@ -355,7 +369,13 @@ void mplayer_monitor()
 {
 	if (!mplayer_state.playing || mplayer_state.paused)
 		return;
-	std::optional<std::string> read = mplayer_state.child.receive(ANSWER_MAX);
+	// Everything the child wrote since the last tick, however much.
+	std::optional<std::string> read;
+	while (std::optional<std::string> more = mplayer_state.child.receive(ANSWER_MAX)) {
+		read = read.value_or("") + *more;
+		if (more->empty())
+			break; // its output has ended
+	}
 	if (!read)
 		return;
 	const mplayer_answers a = mplayer_parse_answers(mplayer_state.partial, *read);

@@ -237,6 +237,45 @@ TEST(Player, ADeadPlayerIsRestartedButNotWhenItDiesAgainAtOnce)
 	EXPECT_EQ(p.player.pids().size(), 2u);
 }
 
+TEST(Player, APlayerThatDiesWhilePausedComesBackPausedWhereItWas)
+{
+	const fake_library &lib = library();
+	playing_session p({ "on loadfile reply ANS_time_pos=7.6\\n" });
+	tmux_screen &s = *p.s;
+	s.wait_until(
+	        [](const screen_capture &c) {
+		        return bar_starts_with(c, "[O]          +00:00:08 (");
+	        },
+	        "the position");
+	s.keys({ "z" });
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[O] -PAUSED- +"); },
+	             "the pause");
+	kill(p.player.wait_for_player(1), SIGKILL);
+	s.wait_for_row(23, "mplayer died.  Restarting it.");
+	p.player.wait_for_player(2);
+	const std::vector<std::string> expected = { loadfile(lib.plain), "pause", loadfile(lib.plain),
+		                                    "seek 7 0" + QUERY, "pause" };
+	wait_for([&] { return p.player.commands() == expected; },
+	         "the file loaded again, sought to its second and paused");
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[O] -PAUSED- +00:00:08"); },
+	             "the bar paused at the same place");
+}
+
+TEST(Player, EverythingThePlayerSaidIsReadEachTick)
+{
+	// Each answer comes after 40,000 bytes of chatter: all of it is read on
+	// one tick, so the position shows at once and keeps up (a thousand
+	// bytes a tick would take twenty seconds to reach the first).
+	std::string chatter;
+	for (int i = 0; i < 400; i++)
+		chatter += std::string(99, 'x') + "\\n";
+	playing_session p({ "on loadfile reply " + chatter + "ANS_time_pos=3.0\\n",
+	                    "on get_property time_pos reply " + chatter + "ANS_time_pos=4.0\\n" });
+	p.s->wait_until(
+	        [](const screen_capture &c) { return bar_starts_with(c, "[O]          +00:00:04 ("); },
+	        "the last position behind the chatter");
+}
+
 TEST(Player, WithoutAPlayerOnPathTheProgramEnds)
 {
 	// Only what the terminal's wrapper script needs.

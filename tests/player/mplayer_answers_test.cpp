@@ -58,7 +58,22 @@ INSTANTIATE_TEST_SUITE_P(
                         answers_case{ "VolumeWithoutANumber", "ANS_volume=\n" + END, true, false,
                                       std::nullopt, std::nullopt, "" },
                         answers_case{ "AnUnfinishedLineWaits", "ANS_time_pos=4.0\nANS_time_pos=5",
-                                      false, false, std::nullopt, 4.0f, "ANS_time_pos=5" }),
+                                      false, false, std::nullopt, 4.0f, "ANS_time_pos=5" },
+                        // Numbers no file or mixer has are ignored.
+                        answers_case{ "PositionNotANumber", "ANS_time_pos=nan\n", false, false,
+                                      std::nullopt, std::nullopt, "" },
+                        answers_case{ "PositionPastAFloat", "ANS_time_pos=1e39\n", false, false,
+                                      std::nullopt, std::nullopt, "" },
+                        answers_case{ "PositionNegative", "ANS_time_pos=-4\n", false, false,
+                                      std::nullopt, std::nullopt, "" },
+                        answers_case{ "VolumePastTheScale", "ANS_volume=100.5\nANS_time_pos=2\n",
+                                      false, false, std::nullopt, 2.0f, "" },
+                        answers_case{ "VolumeNegative", "ANS_volume=-1\n", false, false,
+                                      std::nullopt, std::nullopt, "" },
+                        answers_case{ "VolumeInfinite", "ANS_volume=inf\n", false, false,
+                                      std::nullopt, std::nullopt, "" },
+                        answers_case{ "VolumeAtTheEnds", "ANS_volume=0\nANS_time_pos=0\n", false,
+                                      false, 0.0f, 0.0f, "" }),
         [](const testing::TestParamInfo<answers_case> &info) { return info.param.name; });
 
 TEST(Mplayer, AnAnswerSplitAcrossReadsIsReadWhenItsLineEnds)
