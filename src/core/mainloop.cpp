@@ -1,11 +1,13 @@
 #include "core/mainloop.h"
 
 #include <sys/select.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/loop_flags.h"
 #include "commands/cmd.h"
@@ -13,6 +15,7 @@
 #include "keys/kb_execute.h"
 #include "keys/kba.h"
 #include "player/player.h"
+#include "player/player_status.h"
 #include "remote/sock.h"
 #include "screen/message.h"
 #include "screen/paint.h"
@@ -96,13 +99,44 @@ void feed_key(int key)
 		prompt_touch();
 }
 
+// The askers that watch the status, and the status they were sent last.
+std::vector<sock_message> watchers;
+std::string watched_status;
+
+// Sends the status to every watcher when it changed (its position aside);
+// a watcher whose queue is full or who has gone is dropped.
+void tell_watchers(int sock_fd)
+{
+	if (watchers.empty())
+		return;
+	const std::string key = player_status_key();
+	if (key == watched_status)
+		return;
+	watched_status = key;
+	const std::string block = player_status_block();
+	std::erase_if(watchers,
+	              [&](const sock_message &w) { return !sock_answer(sock_fd, w, block); });
+}
+
 // A remote command: an action by name, else a command line. It must not
 // take the keyboard from an open prompt or pending key; what it says stays
 // on the command row until the next key.
-void run_remote(const std::string &text)
+void run_remote(int sock_fd, const sock_message &m)
 {
+	const std::string &text = m.text;
 	if (text == SOCK_PROBE)
 		return;
+	if (text == SOCK_QUERY) {
+		sock_answer(sock_fd, m, player_status_block());
+		return;
+	}
+	if (text == SOCK_WATCH) {
+		const std::string pid = SOCK_WATCHING + std::to_string(getpid());
+		if (sock_answer(sock_fd, m, pid) && sock_answer(sock_fd, m, player_status_block()))
+			watchers.push_back(m);
+		watched_status = player_status_key();
+		return;
+	}
 	const bool prompt_open = input_prompt() != nullptr;
 	const long said = message_count();
 	input_refuse_modes(true);
@@ -128,6 +162,7 @@ void main_loop(int sock_fd, const sigset_t &wait_mask)
 		// Painted before curses is asked for a key, which would show a
 		// touched window itself.
 		paint_flush();
+		tell_watchers(sock_fd);
 
 		// While a shell command runs, the terminal is its own. A key
 		// given back by a mode, or read ahead by curses, is already
@@ -157,8 +192,8 @@ void main_loop(int sock_fd, const sigset_t &wait_mask)
 			continue;
 		}
 		if (sock_fd > 0 && FD_ISSET(sock_fd, &fds)) {
-			if (std::optional<std::string> text = sock_recv(sock_fd))
-				run_remote(*text);
+			if (std::optional<sock_message> m = sock_recv_message(sock_fd))
+				run_remote(sock_fd, *m);
 		}
 		if (key == -1 && keyboard && FD_ISSET(0, &fds)) {
 			// The end of input ends the program as a hang-up does.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "base/error.h"
@@ -67,6 +68,33 @@ unique_fd sock_fd;
 	std::abort();
 }
 
+// Prints a status block; watching, a blank line before each one after the
+// first. False once the output is closed.
+bool print_block(const std::string &block)
+{
+	static bool first = true;
+	if (!first)
+		fputc('\n', stdout);
+	first = false;
+	fputs(block.c_str(), stdout);
+	return fflush(stdout) == 0;
+}
+
+// korvane -Q [-w]: what the running instance plays, once or at every change.
+int run_query(bool watch)
+{
+	switch (sock_ask(watch ? SOCK_WATCH : SOCK_QUERY, print_block)) {
+	case SOCK_ANSWERED:
+	case SOCK_ASK_ENDED:
+		return 0;
+	case SOCK_NO_ANSWER:
+		fatal("the running korvane did not answer within a second");
+	case SOCK_ASK_NOT_RUNNING:
+		break;
+	}
+	fatal("Failed to send message. Korvane not running?");
+}
+
 // Says which playlists a killed earlier run left to recover.
 void tell_recoverable()
 {
@@ -97,7 +125,8 @@ void handle_switches(int argc, char *argv[])
 	// The leading '+' stops parsing at the first word that is not an
 	// option, so an e-command's words are never taken as options.
 	optind = 1;
-	while ((ch = getopt(argc, argv, "+he:f:d:p:m:c:")) != -1) {
+	bool query = false, watch = false;
+	while ((ch = getopt(argc, argv, "+he:f:d:p:m:c:Qw")) != -1) {
 		switch (ch) {
 		case 'f':
 			conf_file = optarg;
@@ -112,6 +141,10 @@ void handle_switches(int argc, char *argv[])
 			player_backend = optarg;
 			break;
 		case 'c':
+			// The ':' line takes no longer a command, nor does the socket.
+			if (strlen(optarg) > static_cast<size_t>(SOCK_TEXT_MAX))
+				fatal("a remote command may be at most %d bytes long; not sent",
+				      SOCK_TEXT_MAX);
 			switch (sock_send(optarg)) {
 			case SOCK_SENT:
 				break;
@@ -123,6 +156,12 @@ void handle_switches(int argc, char *argv[])
 			}
 			sent = true;
 			break;
+		case 'Q':
+			query = true;
+			break;
+		case 'w':
+			watch = true;
+			break;
 		case 'e':
 			run_ecmd(argc, argv, optarg);
 		case 'h':
@@ -130,6 +169,10 @@ void handle_switches(int argc, char *argv[])
 			usage(argv[0]);
 		}
 	}
+	if (query)
+		exit(run_query(watch));
+	if (watch)
+		usage(argv[0]);
 	if (sent)
 		exit(0);
 }

@@ -1,12 +1,15 @@
 #include "remote/sock.h"
 
+#include <poll.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -132,7 +135,7 @@ sock_listen_result sock_listen(unique_fd &fd)
 	return SOCK_LISTENING;
 }
 
-std::optional<std::string> sock_recv(int fd)
+std::optional<sock_message> sock_recv_message(int fd)
 {
 	// The kernel drops what does not fit of a longer datagram.
 	char buf[SOCK_TEXT_MAX];
@@ -140,7 +143,10 @@ std::optional<std::string> sock_recv(int fd)
 	// Room for the sender's ids alone: descriptors that a sender attaches
 	// find none and are never installed.
 	alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+	sock_message m;
 	msghdr msg = {};
+	msg.msg_name = &m.from;
+	msg.msg_namelen = sizeof m.from;
 	msg.msg_iov = &iov;
 	msg.msg_iovlen = 1;
 	msg.msg_control = control;
@@ -149,6 +155,86 @@ std::optional<std::string> sock_recv(int fd)
 	ssize_t n = recvmsg(fd, &msg, MSG_CMSG_CLOEXEC);
 	if (n < 0 || !sent_by_this_user(msg))
 		return std::nullopt;
+	m.from_len = msg.msg_namelen;
 	// The text ends at its first NUL byte, if any.
-	return std::string(buf, strnlen(buf, static_cast<size_t>(n)));
+	m.text.assign(buf, strnlen(buf, static_cast<size_t>(n)));
+	return m;
+}
+
+std::optional<std::string> sock_recv(int fd)
+{
+	std::optional<sock_message> m = sock_recv_message(fd);
+	if (!m)
+		return std::nullopt;
+	return std::move(m->text);
+}
+
+bool sock_answer(int fd, const sock_message &to, std::string_view text)
+{
+	// A sender that did not bind a name of its own cannot be answered.
+	if (to.from_len <= sizeof(sa_family_t))
+		return false;
+	return sendto(fd, text.data(), text.size(), MSG_DONTWAIT,
+	              reinterpret_cast<const sockaddr *>(&to.from), to.from_len) != -1;
+}
+
+sock_ask_result sock_ask(const char *question, bool (*answer)(const std::string &text))
+{
+	struct stat st;
+	if (lstat(SOCK_PATH, &st) == -1 || !S_ISSOCK(st.st_mode) || !ours(st))
+		return SOCK_ASK_NOT_RUNNING;
+	unique_fd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+	if (!fd)
+		return SOCK_ASK_NOT_RUNNING;
+	// A name the kernel picks in the abstract namespace: no file to leave
+	// behind. Connected, the socket hears the instance alone, and learns
+	// when it has gone.
+	sockaddr_un own = {};
+	own.sun_family = AF_UNIX;
+	sockaddr_un addr;
+	const socklen_t len = sock_address(addr);
+	if (bind(fd.get(), reinterpret_cast<sockaddr *>(&own), sizeof(sa_family_t)) == -1 ||
+	    connect(fd.get(), reinterpret_cast<sockaddr *>(&addr), len) == -1)
+		return SOCK_ASK_NOT_RUNNING;
+
+	timespec start;
+	clock_gettime(CLOCK_MONOTONIC, &start);
+	while (send(fd.get(), question, strlen(question), MSG_DONTWAIT) == -1) {
+		if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+			return SOCK_ASK_NOT_RUNNING;
+		if (elapsed_ms(start) >= SEND_WAIT_MS)
+			return SOCK_NO_ANSWER;
+		const timespec nap = { 0, SEND_NAP_MS * 1000000L };
+		nanosleep(&nap, nullptr);
+	}
+
+	const bool watch = strcmp(question, SOCK_WATCH) == 0;
+	std::string buf(1 << 16, '\0');
+	unique_fd instance; // readable once the instance has ended
+	bool first = true;
+	for (;;) {
+		pollfd p[2] = { { fd.get(), POLLIN, 0 }, { instance.get(), POLLIN, 0 } };
+		const int ready = poll(p, instance ? 2 : 1, first ? SEND_WAIT_MS : -1);
+		if (ready == -1 && errno == EINTR)
+			continue;
+		if (ready == 0)
+			return SOCK_NO_ANSWER;
+		if (instance && (p[1].revents & POLLIN) != 0 && (p[0].revents & POLLIN) == 0)
+			return SOCK_ASK_ENDED;
+		const ssize_t n = recv(fd.get(), buf.data(), buf.size(), 0);
+		if (n == -1) {
+			if (errno == EINTR || errno == EAGAIN)
+				continue;
+			return first ? SOCK_NO_ANSWER : SOCK_ASK_ENDED;
+		}
+		const std::string text(buf.data(), static_cast<size_t>(n));
+		if (watch && !instance && text.rfind(SOCK_WATCHING, 0) == 0) {
+			const long pid = strtol(text.c_str() + strlen(SOCK_WATCHING), nullptr, 10);
+			instance.reset(static_cast<int>(syscall(SYS_pidfd_open, pid, 0)));
+			continue;
+		}
+		first = false;
+		if (!answer(text) || !watch)
+			return SOCK_ANSWERED;
+	}
 }

@@ -6,13 +6,23 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include <sys/un.h>
 
 #include "base/owners.h"
 
 constexpr const char *SOCK_PATH = "/tmp/.korvane";
 constexpr const char *SOCK_PROBE = "WHOWASPHONE?";
-// The bytes of a datagram that are used; the rest is dropped.
-constexpr int SOCK_TEXT_MAX = 64;
+// Asks for the status block once, or for it again after every change.
+constexpr const char *SOCK_QUERY = "WHATSPLAYING?";
+constexpr const char *SOCK_WATCH = "WHATSPLAYING?WATCH";
+// The first answer to a watcher, followed by the instance's pid: the
+// watcher learns from the process itself when it has ended.
+constexpr const char *SOCK_WATCHING = "WATCHING ";
+// The longest command a datagram carries, as the ':' line takes; a longer
+// one is refused by its sender.
+constexpr int SOCK_TEXT_MAX = 999;
 
 // What sock_listen made of the path.
 enum sock_listen_result {
@@ -35,6 +45,29 @@ enum sock_send_result {
 // Replaces a file of this user at the path with a listening socket that
 // only its owner may use, held by fd.
 [[nodiscard]] sock_listen_result sock_listen(unique_fd &fd);
+// A datagram and where it came from, for an answer.
+struct sock_message {
+	std::string text;
+	sockaddr_un from = {};
+	socklen_t from_len = 0;
+};
 // Reads one datagram: its text up to SOCK_TEXT_MAX bytes and its first NUL;
 // nothing when the receive failed or another user sent it.
+std::optional<sock_message> sock_recv_message(int fd);
+// The same, its text alone.
 std::optional<std::string> sock_recv(int fd);
+// Answers the sender of a datagram without waiting; false when its queue is
+// full or it is gone.
+bool sock_answer(int fd, const sock_message &to, std::string_view text);
+
+// What became of a question to the running instance.
+enum sock_ask_result {
+	SOCK_ANSWERED,    // the answer (or, watching, every one) was given
+	SOCK_ASK_ENDED,   // watching: the instance has ended
+	SOCK_NO_ANSWER,   // the instance did not answer within a second
+	SOCK_ASK_NOT_RUNNING,
+};
+// Sends question (SOCK_QUERY or SOCK_WATCH) from a socket of its own and
+// gives each answer to answer, which returns false to stop; watching, it
+// waits for answers until the instance ends.
+sock_ask_result sock_ask(const char *question, bool (*answer)(const std::string &text));

@@ -3,6 +3,9 @@
 // nonsense or cannot be found.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,6 +277,79 @@ TEST(Player, EverythingThePlayerSaidIsReadEachTick)
 	p.s->wait_until(
 	        [](const screen_capture &c) { return bar_starts_with(c, "[O]          +00:00:04 ("); },
 	        "the last position behind the chatter");
+}
+
+// korvane -Q asks the running instance what plays.
+TEST(StatusQuery, PrintsWhatPlaysPausesAndStops)
+{
+	const fake_library &lib = library();
+	playing_session p({ "on loadfile reply ANS_time_pos=7.6\\n" });
+	tmux_screen &s = *p.s;
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[O]          +00:00:08 ("); },
+	             "the position");
+	const std::string tags = "tag artist Artist 1\ntag title Song\nplaylist --LIBRARY--\n";
+	run_result r = p.home.run({ "-Q" });
+	EXPECT_EQ(r.status, 0) << r.err;
+	EXPECT_EQ(r.out, "status playing\nfile " + lib.plain + "\nposition 7\n" + tags +
+	                         "mode loop\nvolume -1\n");
+	s.keys({ "z" });
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[O] -PAUSED- +"); },
+	             "the pause");
+	r = p.home.run({ "-Q" });
+	EXPECT_EQ(r.out, "status paused\nfile " + lib.plain + "\nposition 7\n" + tags +
+	                         "mode loop\nvolume -1\n");
+	s.keys({ "s" });
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "korvane..."); },
+	             "the stop");
+	r = p.home.run({ "-Q" });
+	EXPECT_EQ(r.out, "status stopped\n");
+	EXPECT_EQ(r.err, "");
+}
+
+TEST(StatusQuery, WithNothingRunningFailsAsMinusCDoes)
+{
+	korvane_home home;
+	run_result r = home.run({ "-Q" });
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(r.err, "korvane: Failed to send message. Korvane not running?\n");
+}
+
+TEST(StatusQuery, WatchingPrintsEveryChangeUntilTheInstanceEnds)
+{
+	playing_session p({ "on loadfile reply ANS_time_pos=1.0\\n" });
+	tmux_screen &s = *p.s;
+	// The watcher's output goes to a file, read as it grows.
+	const std::string out = p.home / "watched";
+	run_result watched;
+	std::thread watcher([&] {
+		run_options opts;
+		opts.home = p.home.path();
+		watched = run_program("sh", { "-c", std::string(KORVANE_BINARY) + " -Q -w > " + out },
+		                      opts);
+	});
+	// The first block comes at once; a pause and a change of mode are
+	// changes, the position moving is not.
+	wait_for([&] { return file_exists(out) && read_file(out).find("mode loop") != std::string::npos; },
+	         "the first block");
+	s.keys({ "z" });
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[O] -PAUSED- +"); },
+	             "the pause");
+	s.type(":mode random");
+	s.keys({ "Enter" });
+	s.wait_until([](const screen_capture &c) { return bar_starts_with(c, "[?] -PAUSED- +"); },
+	             "the mode");
+	s.keys({ "C-c" });
+	EXPECT_EQ(s.wait_exit(), 0);
+	watcher.join();
+	EXPECT_EQ(watched.status, 0) << watched.err;
+	std::vector<std::string> statuses;
+	for (const std::string &line : lines_of(read_file(out)))
+		if (line.rfind("status ", 0) == 0 || line.rfind("mode ", 0) == 0 || line.empty())
+			statuses.push_back(line);
+	EXPECT_EQ(statuses, (std::vector<std::string>{ "status playing", "mode loop", "",
+	                                               "status paused", "mode loop", "",
+	                                               "status paused", "mode random" }))
+	        << read_file(out);
 }
 
 TEST(Player, WithoutAPlayerOnPathTheProgramEnds)

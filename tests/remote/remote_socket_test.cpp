@@ -1,6 +1,6 @@
 // "korvane -c" driving a running instance on its terminal: actions named in
 // any case, commands and their errors on that instance's message line, the
-// cut at 64 bytes, the probe text, an empty datagram, a datagram and a key
+// commands up to 999 bytes and the refusal of longer ones, the probe text, an empty datagram, a datagram and a key
 // arriving together, a second instance without a socket, and the socket
 // file that a killed instance leaves.
 #include <sys/ioctl.h>
@@ -113,10 +113,11 @@ TEST(RemoteControl, CommandsRunAndFailOnTheReceivingInstance)
 		{ "s", "Ambiguous abbreviation 's'" },
 		{ "", "Unknown commands ''" },
 		{ "WHOWASPHONE?\n", "Unknown commands 'WHOWASPHONE?'" },
-		// 64, 65 and 70 bytes: the word is cut after the 64th.
+		// 64, 65, 70 and 999 bytes run whole.
 		{ blanks + "abcde", "Unknown commands 'abcde'" },
-		{ blanks + " abcde", "Unknown commands 'abcd'" },
-		{ blanks + " abcdefghij", "Unknown commands 'abcd'" },
+		{ blanks + " abcde", "Unknown commands 'abcde'" },
+		{ blanks + " abcdefghij", "Unknown commands 'abcdefghij'" },
+		{ std::string(990, ' ') + "123456789", "Unknown commands '123456789'" },
 	};
 	for (const step &st : steps) {
 		SCOPED_TRACE("sent '" + st.sent + "'");
@@ -127,6 +128,24 @@ TEST(RemoteControl, CommandsRunAndFailOnTheReceivingInstance)
 		send(home, st.sent);
 		s.wait_for_row(23, st.row);
 	}
+}
+
+TEST(RemoteControl, ALongerCommandIsRefusedBeforeItIsSent)
+{
+	long_home home;
+	tmux_screen s(home);
+	send(home, "mode loop");
+	s.wait_for_row(23, "mode changed to: loop");
+	run_result r = home.run({ "-c", std::string(991, ' ') + "new toolong" });
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(r.err, "korvane: a remote command may be at most 999 bytes long; not sent\n");
+	// Several -c send several commands, in order.
+	r = home.run({ "-c", "new first", "-c", "new second", "-c", "mode random" });
+	EXPECT_EQ(r.status, 0) << r.err;
+	s.wait_for_row(23, "mode changed to: random");
+	EXPECT_TRUE(file_exists(home.playlists() + "/first.playlist"));
+	EXPECT_TRUE(file_exists(home.playlists() + "/second.playlist"));
+	EXPECT_FALSE(file_exists(home.playlists() + "/toolong.playlist"));
 }
 
 TEST(RemoteControl, ProbeTextIsIgnored)
