@@ -27,7 +27,7 @@ const cmd_entry cmd_table[CMD_TABLE_SIZE] = {
 	{ "playlist", cmd_playlist, 1, 1,            "usage: playlist <list-name>",                             1 },
 	{ "q",        cmd_quit,     0, 0,            "usage: q[!]",                                             1 },
 	{ "reload",   cmd_reload,   1, 1,            "usage: %s [ db | conf ]",                                 1 },
-	{ "set",      cmd_set,      1, 1,            "usage: %s <property>=<value>",                            1 },
+	{ "set",      cmd_set,      0, 1,            "usage: %s <property>=<value>",                            1 },
 	{ "sort",     cmd_sort,     1, 1,            "usage: sort <sort-description>",                          1 },
 	{ "unbind",   cmd_unbind,   1, 3,            "usage: unbind [* | action <ACTION> | key <KEYCODE> ]",    1 },
 	{ "w",        cmd_write,    0, 1,            "usage: w[!] [name]",                                      1 },

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -68,7 +69,7 @@ void replace_playlist(playlist *old, playlist *copy)
 	if (playing_playlist == old)
 		playing_playlist = copy;
 	if (player_info.queue == old)
-		player_info.queue = copy;
+		player_queue_moved(copy);
 }
 
 // A file in the playlists directory that no loaded playlist stands for
@@ -165,7 +166,13 @@ int cmd_playlist(const std::vector<std::string> &argv)
 {
 	const std::string &prefix = argv[1];
 	playlist *found = nullptr;
+	// A name given whole wins over the longer names it begins.
+	for (const playlist_ptr &p : medialib.playlists)
+		if (p->name == prefix && found == nullptr)
+			found = p.get();
 	for (const playlist_ptr &p : medialib.playlists) {
+		if (found != nullptr && found->name == prefix)
+			break;
 		if (p->name.value_or("").compare(0, prefix.size(), prefix) != 0)
 			continue;
 		if (found != nullptr) {
@@ -215,17 +222,24 @@ int cmd_quit(const std::vector<std::string> &argv)
 int cmd_salvage(const std::vector<std::string> &argv)
 {
 	const std::string &name = argv[1];
-	const recovery_file found = recovery_find(medialib.playlist_dir, name);
-	if (found.path.empty()) {
+	// Only a name the recovery directory lists: nothing outside it is read
+	// or removed.
+	const std::vector<std::string> kept = recovery_list(medialib.playlist_dir);
+	const recovery_file found = std::find(kept.begin(), kept.end(), name) != kept.end()
+	                                    ? recovery_find(medialib.playlist_dir, name)
+	                                    : recovery_file{};
+	if (found.path.empty() || !check_playlist_name(name)) {
 		paint_error("no playlist \"%s\" to salvage", name.c_str());
 		return 2;
 	}
-	playlist_ptr p = playlist_load(found.path, medialib.library->files, medialib.records);
-	// The "~2" of a second playlist of the same name is not part of it.
-	const size_t tilde = name.rfind('~');
-	const bool numbered = tilde != std::string::npos && tilde + 1 < name.size() &&
-	                      name.find_first_not_of("0123456789", tilde + 1) == std::string::npos;
-	p->name = numbered ? name.substr(0, tilde) : name;
+	std::string error;
+	playlist_ptr p =
+	        playlist_try_load(found.path, medialib.library->files, medialib.records, error);
+	if (!p) {
+		paint_error("%s", error.c_str());
+		return 3;
+	}
+	p->name = name;
 	p->filename = found.had_file ? std::optional(playlist_file_of(*p->name)) : std::nullopt;
 	p->needs_saving = true;
 	const int nfiles = p->nfiles();
@@ -236,6 +250,11 @@ int cmd_salvage(const std::vector<std::string> &argv)
 	for (const playlist_ptr &q : medialib.playlists)
 		if (found.had_file && q->filename == p->filename)
 			loaded = q.get();
+	// Its own unsaved changes would be lost.
+	if (loaded != nullptr && loaded->needs_saving) {
+		paint_error("playlist \"%s\" has unsaved changes: write them first", name.c_str());
+		return 4;
+	}
 	if (loaded != nullptr) {
 		const player_queue_guard follow(loaded);
 		loaded->files = std::move(p->files);

@@ -84,11 +84,27 @@ const struct {
 	const char *name;
 	int code;
 	void (*apply)(bool);
+	bool (*value)();
 } boolean_properties[] = {
-	{ "lhide", 4, set_lhide },
-	{ "match-fname", 5, set_match_fname },
-	{ "save-sorts", 6, set_save_sorts },
+	{ "lhide", 4, set_lhide, [] { return ui.lhide; } },
+	{ "match-fname", 5, set_match_fname, [] { return query.match_fname; } },
+	{ "save-sorts", 6, set_save_sorts, [] { return save_sorts; } },
 };
+
+// "name=value" of every property, as set can take them back.
+std::string property_values(const std::string &only = "")
+{
+	std::string out;
+	auto add = [&](const char *name, const std::string &value) {
+		if (!only.empty() && !cmd_keyword(only, name))
+			return;
+		out += (out.empty() ? "" : " ") + std::string(name) + "=" + value;
+	};
+	add("lwidth", std::to_string(ui.lwidth));
+	for (const auto &b : boolean_properties)
+		add(b.name, b.value() ? "true" : "false");
+	return out;
+}
 
 } // namespace
 
@@ -197,6 +213,21 @@ int cmd_mode(const std::vector<std::string> &argv)
 
 int cmd_set(const std::vector<std::string> &argv)
 {
+	// "set" alone lists every property, "set name?" shows one.
+	if (argv.size() == 1) {
+		paint_message("%s", property_values().c_str());
+		return 0;
+	}
+	if (argv[1].size() > 1 && argv[1].back() == '?') {
+		const std::string name = argv[1].substr(0, argv[1].size() - 1);
+		const std::string shown = property_values(name);
+		if (shown.empty()) {
+			paint_error("%s: unknown property '%s'", argv[0].c_str(), name.c_str());
+			return 7;
+		}
+		paint_message("%s", shown.c_str());
+		return 0;
+	}
 	size_t eq = argv[1].find('=');
 	if (eq == std::string::npos)
 		return cmd_usage(cmd_set, argv, 2);

@@ -80,6 +80,11 @@ void input_refuse_modes(bool on)
 	refusing = on;
 }
 
+bool input_refusing_modes()
+{
+	return refusing;
+}
+
 bool input_take_refused()
 {
 	return std::exchange(refused, false);

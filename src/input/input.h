@@ -47,6 +47,8 @@ void input_clear();
 // take the keyboard from a prompt or a pending key. input_take_refused tells
 // (once) whether a push was refused meanwhile.
 void input_refuse_modes(bool on);
+// Whether refusals are on: a remote command is running.
+bool input_refusing_modes();
 bool input_take_refused();
 
 // Keys given back by a mode (the key after 'g' that was not 'g'), read

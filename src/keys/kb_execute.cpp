@@ -98,6 +98,9 @@ bool kb_execute(int key)
 	if (visual_start != -1 && !row.visual)
 		return false;
 	row.handler(row.args);
+	// A count the action did not take is dropped, as vi does: it never
+	// carries over to the next key.
+	numprefix_clear();
 	return true;
 }
 

@@ -46,7 +46,13 @@ void with_range(int own_key, void (*act)(const edit_range &r))
 	}
 
 	const int n = numprefix_take();
-	input_next_key([own_key, act, c, n](int key) {
+	const swindow *window = ui.active;
+	const playlist *viewed = viewing_playlist;
+	input_next_key([own_key, act, c, n, window, viewed](int key) {
+		// A remote command may have changed what the cursor is on
+		// meanwhile: the range would be another list's.
+		if (ui.active != window || viewing_playlist != viewed)
+			return;
 		if (key == own_key)
 			act(edit_range{
 			        c, static_cast<int>(std::min<int64_t>(int64_t{ c } + n, INT_MAX)) });

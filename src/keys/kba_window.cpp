@@ -59,8 +59,9 @@ void kba_quit(KbaArgs)
 		return;
 	}
 	cmd_execute("q");
+	// Only a key arms the second: a remote quit is a "q" each time.
 	if (!quit_requested())
-		refused_at = key;
+		refused_at = input_refusing_modes() ? -2 : key;
 }
 
 void kba_redraw(KbaArgs)

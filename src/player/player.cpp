@@ -175,6 +175,20 @@ player_queue_guard::~player_queue_guard()
 	player_info.qidx = n - 1;
 }
 
+void player_queue_moved(playlist *p)
+{
+	player_info.queue = p;
+	if (player_info.record == nullptr)
+		return;
+	int best = -1;
+	for (int i = 0; i < p->nfiles(); i++)
+		if (p->files[static_cast<size_t>(i)] == player_info.record &&
+		    (best == -1 || std::abs(i - player_info.qidx) < std::abs(best - player_info.qidx)))
+			best = i;
+	player_info.record_left = best == -1;
+	player_info.qidx = best;
+}
+
 bool player_playing_row(const playlist *p, int idx)
 {
 	return p != nullptr && p == player_info.queue && !player_info.record_left &&
@@ -225,7 +239,10 @@ void player_skip_song(int n)
 	if (!backend().is_playing())
 		return;
 	const int nfiles = player_info.queue != nullptr ? player_info.queue->nfiles() : 0;
-	const int64_t target = static_cast<int64_t>(player_info.qidx) + n;
+	// Once the playing file has left the queue, qidx is the entry before
+	// it: the one that followed is one step on, and so is the way back.
+	const int64_t target =
+	        static_cast<int64_t>(player_info.qidx) + n + (player_info.record_left && n < 0);
 
 	switch (player_info.mode) {
 	case MODE_LINEAR:

@@ -94,6 +94,9 @@ private:
 	int old_qidx = -1;
 	std::vector<const meta_info *> following; // the entries after the record
 };
+// The queue becomes p, another playlist (a copy written over the playing
+// one): the playing record is looked for in it.
+void player_queue_moved(playlist *p);
 // The record of the playing row of the queue, while it is in the queue.
 bool player_playing_row(const playlist *p, int idx);
 

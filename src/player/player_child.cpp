@@ -123,6 +123,9 @@ void player_child::start(const char *who, const char *file, char *const argv[])
 			_exit(1);
 		child_descriptors(who, to[0], from[1]);
 		child_signals_default(who);
+		// A group of its own: the keys that interrupt a shell command on
+		// the terminal must not reach the player too.
+		setpgid(0, 0);
 		execvp(file, argv);
 		kill(parent, SIGCHLD);
 		_exit(1);

@@ -57,6 +57,7 @@ void crash_guard_install()
 {
 	leave_len = 0;
 	add_capability("sgr0");
+	add_capability("rmkx");
 	add_capability("cnorm");
 	add_capability("rmcup");
 	struct sigaction sa = {};

@@ -147,6 +147,8 @@ void command_row_take()
 bool prompt_paint()
 {
 	const line_editor *p = input_prompt();
+	if (p == nullptr)
+		prompt_held = false; // a message kept over a prompt goes with it
 	if (p == nullptr || prompt_held) {
 		shown_prompt = nullptr;
 		set_cursor(false);

@@ -47,6 +47,7 @@ void show_playlist(playlist *p)
 
 void paint_all()
 {
+	showing_file_info = false;
 	marks |= AREA_EVERYTHING | AREA_BORDERS | AREA_PLAYER | AREA_LIBRARY | AREA_PLAYLIST;
 	paint_status_bar();
 }

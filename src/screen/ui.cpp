@@ -53,6 +53,9 @@ void end_screen_for_fatal()
 {
 	if (ui_is_up() && !isendwin())
 		endwin();
+	// Away for a shell command the terminal may be raw, waiting for a key.
+	if (ui_is_up() && suspended)
+		reset_shell_mode();
 	crash_guard_release();
 }
 
@@ -148,7 +151,11 @@ void ui_destroy()
 	ui.command.reset();
 	ui.playlist.cwin.reset();
 	ui.library.cwin.reset();
-	endwin();
+	if (suspended)
+		reset_shell_mode();
+	else
+		endwin();
+	suspended = false;
 	crash_guard_release();
 }
 

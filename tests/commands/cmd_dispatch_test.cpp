@@ -84,7 +84,6 @@ TEST_F(CmdDispatch, CountsOutsideTheBoundsGiveTheUsage)
 		{ "reload",                 "usage: reload [ db | conf ]",                             1 },
 		{ "rel db conf",            "usage: rel [ db | conf ]",                                1 },
 		{ "reload foo",             nullptr,                                                   2 },
-		{ "set",                    "usage: set <property>=<value>",                           1 },
 		{ "se a=1 b=2",             "usage: se <property>=<value>",                            1 },
 		{ "set lhide",              nullptr,                                                   2 },
 		{ "sort",                   "usage: sort <sort-description>",                          1 },
