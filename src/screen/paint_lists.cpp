@@ -174,6 +174,7 @@ std::vector<std::string> file_info_lines(const meta_info *mi)
 		snprintf(line, sizeof line, "%10s: \"", MI_CINFO_NAMES[i]);
 		lines.push_back(line + (text ? *text + "\"" : std::string("(null)\"")));
 	}
+	lines.push_back("");
 	lines.push_back("Additional Details:");
 	snprintf(line, sizeof line, "%15s: %i seconds", "Length", mi->length);
 	lines.push_back(line);
