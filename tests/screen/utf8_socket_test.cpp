@@ -216,3 +216,39 @@ TEST(Utf8Screen, TheLineEditorTakesUtf8AndErasesWholeCharacters)
 	s.keys({ "Escape" });
 	s.wait_for_row(23, "");
 }
+
+// A file whose name holds a carriage return, a line feed, an escape
+// sequence and a C1 control: its row and its information page show each as
+// '?' in either locale, and the rows around it stay whole.
+TEST(Utf8Screen, ControlCharactersInANameShowAsQuestionMarks)
+{
+	const tmux_screen::environment locales[] = { UTF8, {} };
+	for (const tmux_screen::environment &env : locales) {
+		SCOPED_TRACE(env.empty() ? "the C locale" : "a UTF-8 locale");
+		korvane_home home;
+		temp_dir media;
+		make_media(media / "plain.flac", { "Abba", "Gold", "Waterloo", "", "", 1, 1974 },
+		           0.5);
+		run_result r = home.run({ "-e", "add", media.path() });
+		ASSERT_EQ(r.status, 0) << r.err;
+		char real[PATH_MAX];
+		ASSERT_NE(realpath(media.path().c_str(), real), nullptr);
+		const std::string name = std::string(real) + "/a\rb\nc\x1b[7md\xc2\x9b" "e.wav";
+		make_media(name, {}, 0.5);
+		FILE *db = fopen(home.db().c_str(), "a");
+		mi_ptr mi = mi_extract_file(name);
+		ASSERT_TRUE(mi);
+		mi_fwrite(*mi, db);
+		fclose(db);
+
+		const std::string shown = std::string(real) + "/a?b?c?[7md?e.wav";
+		ASSERT_LE(shown.size(), 61u) << "the test's directory has too long a name";
+		tmux_screen s(home, {}, 80, 24, env);
+		wait_for_right_part(s, 2,
+		                    { three_columns("Abba", 4, "Gold", 4, "Waterloo"), shown, "~" });
+		s.keys({ "Tab", "j", "m" });
+		wait_for_right_part(s, 2,
+		                    { "What korvane knows about the file/URL:", shown, "",
+		                      "Meta-Information:" });
+	}
+}
