@@ -183,7 +183,7 @@ void draw_prompt()
 	const line_editor *p = input_prompt();
 	WINDOW *w = ui.command.get();
 	werase(w);
-	const std::string prompt = screen_text(p->prompt());
+	const std::string prompt = cut_cells(screen_text(p->prompt()), 0, COLS);
 	const std::string typed = screen_text(p->text());
 	const int plen = text_cells(prompt);
 	// What passes the right edge is not shown; the cursor stays in the

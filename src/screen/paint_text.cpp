@@ -32,8 +32,9 @@ bool is_control(utf8proc_int32_t c)
 utf8proc_int32_t next_char(std::string_view text, size_t i, size_t &len)
 {
 	utf8proc_int32_t c = -1;
-	utf8proc_ssize_t n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t *>(text.data()) + i,
-	                                      static_cast<utf8proc_ssize_t>(text.size() - i), &c);
+	utf8proc_ssize_t n =
+	        utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t *>(text.data()) + i,
+	                         static_cast<utf8proc_ssize_t>(text.size() - i), &c);
 	if (n <= 0) {
 		len = 1;
 		return -1;
@@ -93,7 +94,7 @@ std::string cut_cells(std::string_view shown, int skip, int n)
 {
 	std::string out;
 	const int end = skip + std::max(n, 0);
-	int at = 0; // the cell the next character starts in
+	int at = 0;         // the cell the next character starts in
 	bool taken = false; // whether the character the marks follow was taken
 	for (size_t i = 0, len = 0; i < shown.size(); i += len) {
 		int w = char_cells(next_char(shown, i, len));
@@ -108,7 +109,8 @@ std::string cut_cells(std::string_view shown, int skip, int n)
 		if (taken)
 			out.append(shown.substr(i, len));
 		else if (at + w > skip)
-			out.append(static_cast<size_t>(std::min(at + w, end) - std::max(at, skip)), ' ');
+			out.append(static_cast<size_t>(std::min(at + w, end) - std::max(at, skip)),
+			           ' ');
 		at += w;
 	}
 	return out;

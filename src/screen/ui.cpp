@@ -25,7 +25,7 @@ namespace
 {
 
 bool suspended = false; // away for a shell command
-bool wide_keys = false;  // keys are read as characters of a UTF-8 locale
+bool wide_keys = false; // keys are read as characters of a UTF-8 locale
 
 int library_rows()
 {

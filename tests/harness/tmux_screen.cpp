@@ -266,14 +266,15 @@ void tmux_screen::start(const korvane_home &home, const std::vector<std::string>
 	for (const std::string &a : args)
 		command += " " + shell_quote(a);
 
-	std::vector<std::string> tmux_args = { "-f", dir / "tmux.conf", "-S", socket, "new-session",
-		                               "-d", "-s", SESSION, "-x", std::to_string(cols), "-y",
-		                               std::to_string(rows), command };
+	std::vector<std::string> tmux_args = { "-f", dir / "tmux.conf", "-S", socket };
 	run_options opts;
 	if (!utf8_locale.empty()) {
 		tmux_args.insert(tmux_args.begin(), "-u");
 		opts.env = { { "LANG", utf8_locale } };
 	}
+	tmux_args.insert(tmux_args.end(),
+	                 { "new-session", "-d", "-s", SESSION, "-x", std::to_string(cols), "-y",
+	                   std::to_string(rows), command });
 	run_result r = run_program("tmux", tmux_args, opts);
 	if (r.status != 0)
 		throw std::runtime_error("tmux new-session failed: " + r.err);

@@ -137,8 +137,8 @@ TEST_F(Input, TheLineEditorTakesWholeCharactersAndErasesThem)
 	const utf8_case cases[] = {
 		{ "characters go in as UTF-8", keys({ utf8_keys(U"Björk 坂本 🎸"), { ENTER } }),
 		  "Björk 坂本 🎸" },
-		{ "backspace takes a whole character", keys({ utf8_keys(U"日本語"), { BS, ENTER } }),
-		  "日本" },
+		{ "backspace takes a whole character",
+		  keys({ utf8_keys(U"日本語"), { BS, ENTER } }), "日本" },
 		{ "and delete an emoji", keys({ utf8_keys(U"a🎸"), { DEL, ENTER } }), "a" },
 		{ "a mark goes alone", keys({ utf8_keys(U"e\u0301"), { BS, ENTER } }), "e" },
 		{ "bytes of a C locale: the character they form goes whole",

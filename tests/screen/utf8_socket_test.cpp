@@ -51,7 +51,8 @@ struct utf8_home : korvane_home {
 	std::string jp_file;
 	explicit utf8_home(const std::string &jp_title = JP_TITLE)
 	{
-		make_media(media / "abba.flac", { "Abba", "Gold", "Waterloo", "", "", 1, 1974 }, 0.5);
+		make_media(media / "abba.flac", { "Abba", "Gold", "Waterloo", "", "", 1, 1974 },
+		           0.5);
 		run_result r = run({ "-e", "add", media.path() });
 		if (r.status != 0)
 			throw std::runtime_error("korvane -e add failed: " + r.err);
@@ -112,8 +113,9 @@ void wait_for_right_part(tmux_screen &s, size_t first, const std::vector<std::st
 	std::string what = "the playlist window to read:\n";
 	for (const std::string &r : rows)
 		what += r + "\n";
-	s.wait_until([&](const screen_capture &c) { return right_part(c, first, rows.size()) == rows; },
-	             what);
+	s.wait_until(
+	        [&](const screen_capture &c) { return right_part(c, first, rows.size()) == rows; },
+	        what);
 }
 
 } // namespace
@@ -125,12 +127,11 @@ TEST(Utf8Screen, ColumnsLineUpCellForCell)
 	// The window is 61 cells wide: artist and album in 20 cells and a
 	// blank each, the title cut after 19; the 10th character of the
 	// Japanese title would take cells 19 and 20, and leaves a blank.
-	wait_for_right_part(s, 2,
-	                    { three_columns("Abba", 4, "Gold", 4, "Waterloo"),
-	                      three_columns("Sigur Ro\xcc\x81s", 9, "Ágætis byrjun", 13,
-	                                    "Svefn-g-englar"),
-	                      three_columns("坂本龍一", 8, "音楽図鑑", 8, "戦場のメリークリス"),
-	                      "~" });
+	wait_for_right_part(
+	        s, 2,
+	        { three_columns("Abba", 4, "Gold", 4, "Waterloo"),
+	          three_columns("Sigur Ro\xcc\x81s", 9, "Ágætis byrjun", 13, "Svefn-g-englar"),
+	          three_columns("坂本龍一", 8, "音楽図鑑", 8, "戦場のメリークリス"), "~" });
 
 	// The playlist's name in the library window: 23 cells in 18, a wide
 	// character at the edge, and scrolled sideways one cell at a time.
@@ -145,10 +146,11 @@ TEST(Utf8Screen, TheCLocaleShowsOneQuestionMarkPerCharacter)
 {
 	utf8_home home;
 	tmux_screen s(home, {}, 80, 24);
-	wait_for_right_part(s, 2,
-	                    { three_columns("Abba", 4, "Gold", 4, "Waterloo"),
-	                      three_columns("Sigur Ro?s", 10, "?g?tis byrjun", 13, "Svefn-g-englar"),
-	                      three_columns("????", 4, "????", 4, "???????????"), "~" });
+	wait_for_right_part(
+	        s, 2,
+	        { three_columns("Abba", 4, "Gold", 4, "Waterloo"),
+	          three_columns("Sigur Ro?s", 10, "?g?tis byrjun", 13, "Svefn-g-englar"),
+	          three_columns("????", 4, "????", 4, "???????????"), "~" });
 	wait_for_row_start(s, 4, "a???????????      x???? ");
 }
 
@@ -163,8 +165,8 @@ TEST(Utf8Screen, TheInformationPageWrapsALongLine)
 	for (size_t at = 0; at < home.jp_file.size(); at += 61)
 		page.push_back(home.jp_file.substr(at, 61));
 	page.insert(page.end(), { "", "Meta-Information:", "    Artist: \"坂本龍一\"",
-	                          "     Album: \"音楽図鑑\"", "     Title: \"" + LONG_HEAD,
-	                          "跡\"", "     Track: \"(null)\"" });
+	                          "     Album: \"音楽図鑑\"", "     Title: \"" + LONG_HEAD, "跡\"",
+	                          "     Track: \"(null)\"" });
 	wait_for_right_part(s, 2, page);
 }
 
@@ -184,7 +186,8 @@ TEST(Utf8Screen, ThePlayerBarRotatesACjkTitle)
 		        [&](const screen_capture &c) {
 			        const std::string &bar = c.rows.empty() ? "" : c.rows[0];
 			        return bar.rfind("[O] ", 0) == 0 && bar.size() >= text.size() &&
-			               bar.compare(bar.size() - text.size(), text.size(), text) == 0;
+			               bar.compare(bar.size() - text.size(), text.size(), text) ==
+			                       0;
 		        },
 		        "the player bar to end in " + text);
 	};
@@ -233,7 +236,8 @@ TEST(Utf8Screen, ControlCharactersInANameShowAsQuestionMarks)
 		ASSERT_EQ(r.status, 0) << r.err;
 		char real[PATH_MAX];
 		ASSERT_NE(realpath(media.path().c_str(), real), nullptr);
-		const std::string name = std::string(real) + "/a\rb\nc\x1b[7md\xc2\x9b" "e.wav";
+		const std::string name = std::string(real) + "/a\rb\nc\x1b[7md\xc2\x9b"
+		                                             "e.wav";
 		make_media(name, {}, 0.5);
 		FILE *db = fopen(home.db().c_str(), "a");
 		mi_ptr mi = mi_extract_file(name);
@@ -244,8 +248,8 @@ TEST(Utf8Screen, ControlCharactersInANameShowAsQuestionMarks)
 		const std::string shown = std::string(real) + "/a?b?c?[7md?e.wav";
 		ASSERT_LE(shown.size(), 61u) << "the test's directory has too long a name";
 		tmux_screen s(home, {}, 80, 24, env);
-		wait_for_right_part(s, 2,
-		                    { three_columns("Abba", 4, "Gold", 4, "Waterloo"), shown, "~" });
+		wait_for_right_part(
+		        s, 2, { three_columns("Abba", 4, "Gold", 4, "Waterloo"), shown, "~" });
 		s.keys({ "Tab", "j", "m" });
 		wait_for_right_part(s, 2,
 		                    { "What korvane knows about the file/URL:", shown, "",
