@@ -140,6 +140,15 @@ TEST(Utf8Screen, ColumnsLineUpCellForCell)
 	wait_for_row_start(s, 4, "日本の歌のプレイリ" + UTF8_BORDER + "坂本龍一 ");
 	s.keys({ "l" });
 	wait_for_row_start(s, 4, " 本の歌のプレイリ " + UTF8_BORDER + "坂本龍一 ");
+
+	// The status bar names the playlist opened, right-aligned by cells:
+	// the name's 34 bytes take 23 cells.
+	s.keys({ "Enter" });
+	const std::string status = "[playlist:a日本の歌のプレイリスト]      1,0   100%";
+	s.wait_for_row(23, std::string(80 - (status.size() - 11), ' ') + status);
+	wait_for_right_part(s, 2,
+	                    { three_columns("坂本龍一", 8, "音楽図鑑", 8, "戦場のメリークリス"),
+	                      "~" });
 }
 
 TEST(Utf8Screen, TheCLocaleShowsOneQuestionMarkPerCharacter)
@@ -218,6 +227,17 @@ TEST(Utf8Screen, TheLineEditorTakesUtf8AndErasesWholeCharacters)
 	s.wait_for_row(23, ":日" + many.substr(0, 38 * 3));
 	s.keys({ "Escape" });
 	s.wait_for_row(23, "");
+
+	// What the line said comes back in the error, cut by cells at the row's
+	// end: 18 cells of text, then 31 characters of two.
+	s.keys({ ":" });
+	s.type("坂本龍一");
+	s.keys({ "Enter" });
+	s.wait_for_row(23, "Unknown commands '坂本龍一'");
+	s.keys({ ":" });
+	s.type(many);
+	s.keys({ "Enter" });
+	s.wait_for_row(23, "Unknown commands '" + many.substr(0, 31 * 3));
 }
 
 // A file whose name holds a carriage return, a line feed, an escape
