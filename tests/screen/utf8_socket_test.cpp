@@ -17,6 +17,7 @@
 #include "library/db_file.h"
 #include "meta/mi_extract.h"
 #include "player/player_home.h"
+#include "screen/screen_libraries.h"
 
 namespace
 {
@@ -140,6 +141,12 @@ TEST(Utf8Screen, ColumnsLineUpCellForCell)
 	wait_for_row_start(s, 4, "日本の歌のプレイリ" + UTF8_BORDER + "坂本龍一 ");
 	s.keys({ "l" });
 	wait_for_row_start(s, 4, " 本の歌のプレイリ " + UTF8_BORDER + "坂本龍一 ");
+	// As far as it goes: the last of the name's 23 cells at the edge.
+	s.keys({ "$" });
+	wait_for_row_start(s, 4, "の歌のプレイリスト" + UTF8_BORDER + "坂本龍一 ");
+	s.keys({ "l" });
+	s.wait_for_row(23, status_row("[library]      3,5   100%"));
+	wait_for_row_start(s, 4, "の歌のプレイリスト" + UTF8_BORDER + "坂本龍一 ");
 
 	// The status bar names the playlist opened, right-aligned by cells:
 	// the name's 34 bytes take 23 cells.
