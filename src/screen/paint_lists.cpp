@@ -163,6 +163,9 @@ void draw_playlist()
 namespace
 {
 
+// The line of file_info_lines that holds the file's name.
+constexpr size_t NAME_LINE = 1;
+
 // What the information page shows of a file, a line for each thing known.
 std::vector<std::string> file_info_lines(const meta_info *mi)
 {
@@ -210,7 +213,7 @@ void draw_playlist_file_info(const meta_info *mi)
 	std::vector<std::string> lines = file_info_lines(mi);
 	for (size_t i = 0; i < lines.size() && row < sw.h; i++) {
 		std::vector<std::string> rows = wrap_cells(screen_text(lines[i]), width);
-		if (rows.empty() && i != 1)
+		if (rows.empty() && i != NAME_LINE)
 			rows.emplace_back();
 		for (const std::string &r : rows)
 			if (row < sw.h)

@@ -19,8 +19,9 @@ void check_width(int n)
 		fatal("num2sfmt: invalid number %d provided", n);
 }
 
-// Characters a terminal acts on instead of showing: the C1 controls, and
-// the bidirectional overrides and isolates that would reorder the row.
+// Characters a terminal acts on instead of showing: the C0 controls, DEL,
+// the C1 controls, and the bidirectional overrides and isolates that would
+// reorder the row.
 bool is_control(utf8proc_int32_t c)
 {
 	return c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) ||
