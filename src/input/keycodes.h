@@ -16,3 +16,19 @@ constexpr int INPUT_KEY_BACKSPACE = 0407;
 constexpr int INPUT_KEY_DC = 0512;
 constexpr int INPUT_KEY_SDC = 0577;
 constexpr int INPUT_KEY_END = 0550;
+
+// A character that is not ASCII, read whole in a UTF-8 locale, comes as
+// INPUT_KEY_CHAR plus its code point: above every code of the keypad, so
+// that no binding can take it for one.
+constexpr int INPUT_KEY_CHAR = 0x1000000;
+
+// The key of character c (an ASCII character is its own key).
+constexpr int input_key_of_char(int c)
+{
+	return c < 0x80 ? c : INPUT_KEY_CHAR + c;
+}
+// The character of a key from input_key_of_char.
+constexpr int input_char_of_key(int key)
+{
+	return key >= INPUT_KEY_CHAR ? key - INPUT_KEY_CHAR : key;
+}

@@ -11,7 +11,7 @@
 class line_editor : public input_mode
 {
 public:
-	// The longest line: one character less than the row can take.
+	// The longest line in bytes: one less than the row can take.
 	static constexpr size_t MAX_CHARS = 999;
 
 	// done gets the line (trailing blanks cut), or nothing when the line was

@@ -18,6 +18,7 @@
 #include "meta/mi_sort.h"
 #include "screen/message.h"
 #include "screen/paint.h"
+#include "screen/paint_text.h"
 #include "screen/ui.h"
 
 namespace
@@ -77,7 +78,8 @@ int longest_playlist_name()
 {
 	size_t longest = 0;
 	for (const auto &p : medialib.playlists)
-		longest = std::max(longest, p->name ? p->name->size() : 0);
+		longest = std::max(longest,
+		                   p->name ? static_cast<size_t>(text_cells(screen_text(*p->name))) : 0);
 	return static_cast<int>(longest);
 }
 

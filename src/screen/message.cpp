@@ -2,6 +2,7 @@
 
 #include <curses.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "input/line_editor.h"
 #include "screen/colors.h"
 #include "screen/draw.h"
+#include "screen/paint_text.h"
 #include "screen/ui.h"
 
 namespace
@@ -172,7 +174,7 @@ void draw_command_row(int item, const char *text)
 	wmove(w, 0, 0);
 	if (item >= 0)
 		wattron(w, COLOR_PAIR(colors[item]));
-	waddstr(w, text);
+	waddstr(w, cut_cells(screen_text(text), 0, COLS).c_str());
 	if (item >= 0)
 		wattroff(w, COLOR_PAIR(colors[item]));
 	wnoutrefresh(w);
@@ -183,14 +185,12 @@ void draw_prompt()
 	const line_editor *p = input_prompt();
 	WINDOW *w = ui.command.get();
 	werase(w);
-	const std::string &prompt = p->prompt();
-	const std::string &typed = p->text();
-	const int plen = static_cast<int>(prompt.size());
-	mvwaddstr(w, 0, 0, prompt.c_str());
-	// Each character at its own column: what passes the right edge is not
-	// shown.
-	for (size_t i = 0; i < typed.size(); i++)
-		mvwaddch(w, 0, plen + static_cast<int>(i), static_cast<unsigned char>(typed[i]));
-	wmove(w, 0, plen + static_cast<int>(typed.size()));
+	const std::string prompt = cut_cells(screen_text(p->prompt()), 0, COLS);
+	const std::string typed = screen_text(p->text());
+	const int plen = text_cells(prompt);
+	// What passes the right edge is not shown; the cursor stays in the
+	// last cell then.
+	mvwaddstr(w, 0, 0, (prompt + cut_cells(typed, 0, COLS - plen)).c_str());
+	wmove(w, 0, std::min(plen + text_cells(typed), COLS - 1));
 	wnoutrefresh(w);
 }

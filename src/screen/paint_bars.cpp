@@ -91,9 +91,10 @@ void draw_player()
 
 	werase(w);
 	wattron(w, player_color);
-	mvwaddstr(w, 0, 0, pad_text(" ", COLS, MI_ALIGN_LEFT).c_str());
-	mvwaddnstr(w, 0, 0, player_bar_text(mode_marker, player_is_paused(), t, text).c_str(),
-	           COLS);
+	mvwaddstr(w, 0, 0,
+	          pad_text(player_bar_text(mode_marker, player_is_paused(), t, text), COLS,
+	                   MI_ALIGN_LEFT)
+	                  .c_str());
 	wattroff(w, player_color);
 	wnoutrefresh(w);
 }
@@ -111,7 +112,7 @@ void draw_status_bar()
 	WINDOW *w = ui.command.get();
 	werase(w);
 	wattron(w, COLOR_PAIR(colors[COLOR_STATUS]));
-	mvwaddnstr(w, 0, 0, pad_text(text, COLS, MI_ALIGN_RIGHT).c_str(), COLS);
+	mvwaddstr(w, 0, 0, pad_text(text, COLS, MI_ALIGN_RIGHT).c_str());
 	wattroff(w, COLOR_PAIR(colors[COLOR_STATUS]));
 	wnoutrefresh(w);
 }

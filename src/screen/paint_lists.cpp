@@ -1,7 +1,10 @@
 #include <curses.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "library/medialib.h"
 #include "meta/mi_sort.h"
@@ -65,9 +68,9 @@ void draw_library()
 			wattron(w, pair(COLOR_TILDAS_LIBRARY));
 
 		if (p != nullptr) {
-			std::string name = p->name.value_or("");
-			size_t from = std::min(static_cast<size_t>(sw.hoffset), name.size());
-			print_padded(w, i, name_col, name.substr(from), sw.w);
+			std::string name = screen_text(p->name.value_or(""));
+			print_padded(w, i, name_col, cut_cells(name, sw.hoffset, text_cells(name)),
+			             sw.w - name_col);
 		} else {
 			mvwaddch(w, i, 0, '~');
 		}
@@ -157,29 +160,29 @@ void draw_playlist()
 	wnoutrefresh(w);
 }
 
-void draw_playlist_file_info(const meta_info *mi)
+namespace
 {
-	swindow &sw = ui.playlist;
-	if (!can_paint(sw))
-		return;
-	WINDOW *w = sw.cwin.get();
-	std::string name = mi->filename.value_or("");
-	int width = std::max(sw.w, 1);
-	int k = static_cast<int>((name.size() + width - 1) / width);
 
-	werase(w);
-	wattron(w, pair(COLOR_PLAYLIST));
-	mvwaddstr(w, 0, 0, "What korvane knows about the file/URL:");
-	mvwaddstr(w, 1, 0, name.c_str());
-	mvwaddstr(w, k + 2, 0, "Meta-Information:");
+// The line of file_info_lines that holds the file's name.
+constexpr size_t NAME_LINE = 1;
+
+// What the information page shows of a file, a line for each thing known.
+std::vector<std::string> file_info_lines(const meta_info *mi)
+{
+	std::vector<std::string> lines = { "What korvane knows about the file/URL:",
+		                           mi->filename.value_or(""), "", "Meta-Information:" };
+	char line[512];
 	for (int i = 0; i < MI_NUM_CINFO; i++) {
 		const auto &text = mi->cinfo[i];
-		mvwprintw(w, k + 3 + i, 0, "%10s: \"%s\"", MI_CINFO_NAMES[i],
-		          text ? text->c_str() : "(null)");
+		snprintf(line, sizeof line, "%10s: \"", MI_CINFO_NAMES[i]);
+		lines.push_back(line + (text ? *text + "\"" : std::string("(null)\"")));
 	}
-	mvwaddstr(w, k + 12, 0, "Additional Details:");
-	mvwprintw(w, k + 13, 0, "%15s: %i seconds", "Length", mi->length);
-	mvwprintw(w, k + 14, 0, "%15s: %s", "URL?", mi->is_url ? "Yes" : "No");
+	lines.push_back("");
+	lines.push_back("Additional Details:");
+	snprintf(line, sizeof line, "%15s: %i seconds", "Length", mi->length);
+	lines.push_back(line);
+	snprintf(line, sizeof line, "%15s: %s", "URL?", mi->is_url ? "Yes" : "No");
+	lines.push_back(line);
 
 	char when[255];
 	time_t t = static_cast<time_t>(mi->last_updated);
@@ -187,7 +190,35 @@ void draw_playlist_file_info(const meta_info *mi)
 	if (localtime_r(&t, &tm_buf) == nullptr ||
 	    strftime(when, sizeof when, "%d %B %Y at %H:%M:%S", &tm_buf) == 0)
 		when[0] = '\0';
-	mvwprintw(w, k + 15, 0, "%15s: %s", "Last Updated", when);
+	snprintf(line, sizeof line, "%15s: %s", "Last Updated", when);
+	lines.push_back(line);
+	return lines;
+}
+
+} // namespace
+
+// Each line on the rows it needs, wrapped at the window's edge; a name
+// that is empty takes no row.
+void draw_playlist_file_info(const meta_info *mi)
+{
+	swindow &sw = ui.playlist;
+	if (!can_paint(sw))
+		return;
+	WINDOW *w = sw.cwin.get();
+	int width = std::max(sw.w, 1);
+
+	werase(w);
+	wattron(w, pair(COLOR_PLAYLIST));
+	int row = 0;
+	std::vector<std::string> lines = file_info_lines(mi);
+	for (size_t i = 0; i < lines.size() && row < sw.h; i++) {
+		std::vector<std::string> rows = wrap_cells(screen_text(lines[i]), width);
+		if (rows.empty() && i != NAME_LINE)
+			rows.emplace_back();
+		for (const std::string &r : rows)
+			if (row < sw.h)
+				mvwaddstr(w, row++, 0, r.c_str());
+	}
 	wattroff(w, pair(COLOR_PLAYLIST));
 	wnoutrefresh(w);
 }

@@ -22,7 +22,7 @@ struct swindow {
 	int h = 0;                // height in rows
 	int crow = 0;             // cursor row on the screen
 	int voffset = 0;          // content row shown on screen row 0
-	int hoffset = 0;          // characters scrolled off to the left
+	int hoffset = 0;          // cells scrolled off to the left
 
 	// The content rows behind the window.
 	int nrows() const { return rows != nullptr ? rows() : 0; }

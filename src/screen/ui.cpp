@@ -5,11 +5,14 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <clocale>
+
 #include "base/error.h"
 #include "input/keycodes.h"
 #include "library/medialib.h"
 #include "screen/crash.h"
 #include "screen/paint.h"
+#include "screen/paint_text.h"
 
 // The line editor's key codes are the keypad's.
 static_assert(INPUT_KEY_LEFT == KEY_LEFT && INPUT_KEY_RIGHT == KEY_RIGHT &&
@@ -22,6 +25,7 @@ namespace
 {
 
 bool suspended = false; // away for a shell command
+bool wide_keys = false; // keys are read as characters of a UTF-8 locale
 
 int library_rows()
 {
@@ -84,6 +88,27 @@ int key_of(int key)
 	return key == ERR || key == KEY_RESIZE ? -1 : key;
 }
 
+// The next key, as key_of gives it; ERR when curses read none. In a UTF-8
+// locale a character typed or pasted comes whole: the ASCII ones as their
+// bytes, the others above the keypad's codes (input_key_of_char).
+int read_key(int &key)
+{
+	if (!wide_keys) {
+		const int c = getch();
+		key = key_of(c);
+		return c;
+	}
+	wint_t c = 0;
+	const int got = get_wch(&c);
+	if (got == ERR) {
+		key = -1;
+		return ERR;
+	}
+	const int code = static_cast<int>(c);
+	key = got == KEY_CODE_YES ? key_of(code) : input_key_of_char(code);
+	return code;
+}
+
 } // namespace
 
 void curses_window_deleter::operator()(_win_st *w) const
@@ -116,6 +141,11 @@ void swindow_resize(swindow &sw, int h, int w, int y, int x)
 void ui_init(int lwidth)
 {
 	crash_save_terminal();
+	// curses shows characters of the user's locale; numbers stay in the C
+	// form that the player's answers and the database are written in.
+	setlocale(LC_ALL, "");
+	setlocale(LC_NUMERIC, "C");
+	wide_keys = screen_utf8();
 	initscr();
 	raw();
 	noecho();
@@ -247,13 +277,14 @@ int ui_cols()
 
 int ui_getkey()
 {
-	return key_of(getch());
+	int key;
+	read_key(key);
+	return key;
 }
 
 ui_key_result ui_read_key(int &key)
 {
-	const int c = getch();
-	key = key_of(c);
+	const int c = read_key(key);
 	if (c != ERR)
 		return key == -1 ? UI_NO_KEY : UI_KEY;
 	// The wait said there was something to read and curses found nothing:
@@ -273,14 +304,18 @@ ui_key_result ui_read_key(int &key)
 int ui_poll_key()
 {
 	nodelay(stdscr, TRUE);
-	int key = getch();
+	int key;
+	read_key(key);
 	nodelay(stdscr, FALSE);
-	return key_of(key);
+	return key;
 }
 
 void ui_ungetkey(int key)
 {
-	ungetch(key);
+	if (key >= INPUT_KEY_CHAR)
+		unget_wch(static_cast<wchar_t>(input_char_of_key(key)));
+	else
+		ungetch(key);
 }
 
 void ui_suspend()

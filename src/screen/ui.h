@@ -35,6 +35,10 @@ bool ui_is_up();
 int ui_rows();
 int ui_cols();
 
+// The keys read below are the bytes and keypad codes of curses; in a UTF-8
+// locale a character that is not ASCII comes whole, as input_key_of_char
+// (input/keycodes.h) gives it.
+
 // Reads one key from the keyboard, waiting for it; -1 (no key) when a signal
 // interrupted the wait.
 int ui_getkey();

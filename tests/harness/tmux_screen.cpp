@@ -253,6 +253,10 @@ void tmux_screen::start(const korvane_home &home, const std::vector<std::string>
 			path = value;
 		else
 			extra += " " + name + "=" + shell_quote(value);
+		if ((name == "LANG" || name == "LC_ALL" || name == "LC_CTYPE") &&
+		    (value.find("UTF-8") != std::string::npos ||
+		     value.find("utf8") != std::string::npos))
+			utf8_locale = value;
 	}
 	std::string command = "exec env -i HOME=" + shell_quote(home.path()) +
 	                      " PATH=" + shell_quote(path) + extra +
@@ -272,9 +276,16 @@ void tmux_screen::start(const korvane_home &home, const std::vector<std::string>
 	for (const std::string &a : args)
 		command += " " + shell_quote(a);
 
-	run_result r = run_program("tmux", { "-f", dir / "tmux.conf", "-S", socket, "new-session",
-	                                     "-d", "-s", SESSION, "-x", std::to_string(cols), "-y",
-	                                     std::to_string(rows), command });
+	std::vector<std::string> tmux_args = { "-f", dir / "tmux.conf", "-S", socket };
+	run_options opts;
+	if (!utf8_locale.empty()) {
+		tmux_args.insert(tmux_args.begin(), "-u");
+		opts.env = { { "LANG", utf8_locale } };
+	}
+	tmux_args.insert(tmux_args.end(),
+	                 { "new-session", "-d", "-s", SESSION, "-x", std::to_string(cols), "-y",
+	                   std::to_string(rows), command });
+	run_result r = run_program("tmux", tmux_args, opts);
 	if (r.status != 0)
 		throw std::runtime_error("tmux new-session failed: " + r.err);
 	korvane_pid = std::stoi(wait_for_file("pid", "the program's pid"));
@@ -300,8 +311,12 @@ tmux_screen::~tmux_screen()
 run_result tmux_screen::tmux(const std::vector<std::string> &args, bool must) const
 {
 	std::vector<std::string> all = { "-S", socket };
-	all.insert(all.end(), args.begin(), args.end());
 	run_options opts;
+	if (!utf8_locale.empty()) {
+		all.insert(all.begin(), "-u");
+		opts.env = { { "LANG", utf8_locale } };
+	}
+	all.insert(all.end(), args.begin(), args.end());
 	opts.deadline = std::chrono::seconds(10);
 	run_result r = run_program("tmux", all, opts);
 	if (must && r.status != 0)

@@ -52,7 +52,9 @@ public:
 	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
 	            no_wait);
 	// Either way with variables added to the program's environment; a PATH
-	// among them replaces the test's own.
+	// among them replaces the test's own. A LANG, LC_ALL or LC_CTYPE naming
+	// UTF-8 among them gives the program a UTF-8 terminal: tmux then runs
+	// in that locale with -u, and captures come out in UTF-8.
 	using environment = std::vector<std::pair<std::string, std::string>>;
 	tmux_screen(const korvane_home &home, std::vector<std::string> args, int cols, int rows,
 	            const environment &env);
@@ -135,6 +137,7 @@ private:
 
 	temp_dir dir; // the tmux socket, the wrapper script and what it records
 	std::string socket;
+	std::string utf8_locale; // the program's UTF-8 locale; empty for none
 	pid_t korvane_pid = -1;
 	bool ended = false;
 	int status = -1;

@@ -111,6 +111,68 @@ TEST_F(Input, ALineHoldsAt999Characters)
 	EXPECT_EQ(r.line, std::string(999, 'x'));
 }
 
+// The keys of text's characters as a UTF-8 locale reads them.
+std::vector<int> utf8_keys(const std::u32string &text)
+{
+	std::vector<int> keys;
+	for (char32_t c : text)
+		keys.push_back(input_key_of_char(static_cast<int>(c)));
+	return keys;
+}
+
+TEST_F(Input, TheLineEditorTakesWholeCharactersAndErasesThem)
+{
+	const int ENTER = INPUT_KEY_ENTER, BS = INPUT_KEY_BACKSPACE, DEL = INPUT_KEY_DEL;
+	struct utf8_case {
+		const char *what;
+		std::vector<int> keys;
+		std::optional<std::string> line;
+	};
+	auto keys = [](std::initializer_list<std::vector<int>> parts) {
+		std::vector<int> all;
+		for (const auto &p : parts)
+			all.insert(all.end(), p.begin(), p.end());
+		return all;
+	};
+	const utf8_case cases[] = {
+		{ "characters go in as UTF-8", keys({ utf8_keys(U"Björk 坂本 🎸"), { ENTER } }),
+		  "Björk 坂本 🎸" },
+		{ "backspace takes a whole character",
+		  keys({ utf8_keys(U"日本語"), { BS, ENTER } }), "日本" },
+		{ "and delete an emoji", keys({ utf8_keys(U"a🎸"), { DEL, ENTER } }), "a" },
+		{ "a mark goes alone", keys({ utf8_keys(U"e\u0301"), { BS, ENTER } }), "e" },
+		{ "bytes of a C locale: the character they form goes whole",
+		  { 'a', 0xc3, 0xa9, DEL, ENTER }, "a" },
+		{ "a byte that forms no character goes alone", { 'a', 0xa9, 0xa9, DEL, ENTER },
+		  "a\xa9" },
+	};
+	for (const utf8_case &c : cases) {
+		SCOPED_TRACE(c.what);
+		input_clear();
+		editor_result r;
+		ASSERT_TRUE(input_push(editor_into(r)));
+		feed(c.keys);
+		EXPECT_TRUE(r.finished);
+		EXPECT_EQ(r.line, c.line);
+	}
+}
+
+TEST_F(Input, AFullLineNeverTakesPartOfACharacter)
+{
+	editor_result r;
+	input_push(editor_into(r));
+	// 997 bytes leave room for a character of two bytes, not one of three.
+	feed(std::vector<int>(997, 'x'));
+	input_feed(input_key_of_char(0x5742)); // 坂, three bytes
+	EXPECT_TRUE(input_take_bell());
+	input_feed(input_key_of_char(0xe9)); // é, two bytes
+	EXPECT_FALSE(input_take_bell());
+	input_feed('y');
+	EXPECT_TRUE(input_take_bell());
+	input_feed(INPUT_KEY_ENTER);
+	EXPECT_EQ(r.line, std::string(997, 'x') + "é");
+}
+
 TEST_F(Input, KeysGoToTheNormalModeOnceAModeIsDone)
 {
 	feed({ 'j' });
