@@ -64,8 +64,11 @@ TEST(Playlists, NewJumpWriteAndSaveAs)
 	expect_library(s, { "--LIBRARY--", "--FILTER--", "a-playlist-with-a-", "empty", "rock",
 	                    "+untitled", "+rockabilly" });
 
+	// A name given whole wins; a start that several begin with does not.
 	command(s, "playlist rock");
-	expect_said(s, "no unique match for: rock", 'R');
+	expect_said(s, "jumped to playlist: rock", 'r');
+	command(s, "playlist roc");
+	expect_said(s, "no unique match for: roc", 'R');
 	command(s, "playlist rocka");
 	expect_said(s, "jumped to playlist: rockabilly", 'r');
 	command(s, "w");
