@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "base/text.h"
+
 const char *const MI_CINFO_NAMES[MI_NUM_CINFO] = {
 	"Artist", "Album", "Title", "Track", "Year", "Genre", "Length", "Comment",
 };
@@ -45,4 +47,48 @@ int mi_cinfo_index(std::string_view name)
 			return i;
 	}
 	return -1;
+}
+
+namespace
+{
+
+// Folds the texts of mi that hold more than ASCII into one allocation; an
+// ASCII text goes in as it is, its capitals made small.
+void fold_texts(const meta_info &mi)
+{
+	bool all_ascii = !mi.filename || text_is_ascii(*mi.filename);
+	for (const auto &text : mi.cinfo)
+		all_ascii = all_ascii && (!text || text_is_ascii(*text));
+	if (all_ascii || !text_utf8_locale()) {
+		mi.fold.state = mi_fold_cache::AS_THEY_ARE;
+		return;
+	}
+
+	auto folded = std::make_unique<mi_folded>();
+	auto add = [&](int k, const std::optional<std::string> &text) {
+		if (text)
+			folded->text += text_fold(*text);
+		folded->ends[k] = static_cast<uint32_t>(folded->text.size());
+		folded->text += '\0';
+	};
+	add(0, mi.filename);
+	for (int i = 0; i < MI_NUM_CINFO; i++)
+		add(1 + i, mi.cinfo[i]);
+	folded->text.shrink_to_fit();
+	mi.fold.folded = std::move(folded);
+	mi.fold.state = mi_fold_cache::FOLDED;
+}
+
+} // namespace
+
+const mi_folded *mi_folded_texts(const meta_info *mi)
+{
+	if (mi->fold.state == mi_fold_cache::NOT_YET)
+		fold_texts(*mi);
+	return mi->fold.folded.get();
+}
+
+void mi_texts_changed(meta_info &mi)
+{
+	mi.fold.forget();
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 enum {
 	CINFO_ARTIST = 0,
@@ -22,12 +23,58 @@ enum {
 // Display names of the eight fields, in CINFO order.
 extern const char *const MI_CINFO_NAMES[MI_NUM_CINFO];
 
+// The folded forms (text_fold) of a record's file name and eight texts,
+// which searching and sorting compare in a UTF-8 locale: each ends with a NUL
+// byte, so that no token is found across two of them.
+struct mi_folded {
+	std::string text;
+	uint32_t ends[1 + MI_NUM_CINFO]; // where each ends in text: file name, then CINFO order
+
+	// Text k: 0 the file name, 1 + i the text CINFO i.
+	std::string_view part(int k) const
+	{
+		const uint32_t start = k == 0 ? 0 : ends[k - 1] + 1;
+		return std::string_view(text).substr(start, ends[k] - start);
+	}
+	// The file name and the eight texts, or the eight texts alone.
+	std::string_view all(bool with_filename) const
+	{
+		return std::string_view(text).substr(with_filename ? 0 : ends[0] + 1);
+	}
+};
+
+// Where a record keeps its folded texts once they are made. A copy of a
+// record starts without them, since its texts may be changed.
+class mi_fold_cache
+{
+public:
+	mi_fold_cache() = default;
+	mi_fold_cache(const mi_fold_cache &) {}
+	mi_fold_cache &operator=(const mi_fold_cache &)
+	{
+		forget();
+		return *this;
+	}
+
+	enum state_t : uint8_t { NOT_YET, AS_THEY_ARE, FOLDED };
+	state_t state = NOT_YET;
+	std::unique_ptr<mi_folded> folded;
+
+	void forget()
+	{
+		state = NOT_YET;
+		folded.reset();
+	}
+};
+
 struct meta_info {
 	std::optional<std::string> filename;
 	std::array<std::optional<std::string>, MI_NUM_CINFO> cinfo;
 	int32_t length = 0;
 	int64_t last_updated = 0;
 	bool is_url = false;
+	// Made on the first search or sort that needs them (mi_folded_texts).
+	mutable mi_fold_cache fold;
 };
 
 using mi_ptr = std::unique_ptr<meta_info>;
@@ -44,3 +91,12 @@ std::optional<std::string> mi_length_text(int32_t length);
 
 // The CINFO index of a field name, matched without regard to case; -1 if none.
 int mi_cinfo_index(std::string_view name);
+
+// The folded texts of mi, made on first use; null when its texts compare as
+// they are: in a locale that is not UTF-8 (where searching and sorting fold
+// ASCII capitals alone), or when every text is ASCII, whose folded form is
+// itself without capitals. The texts must not change afterwards unless
+// mi_texts_changed is called.
+const mi_folded *mi_folded_texts(const meta_info *mi);
+// Forgets the folded texts of mi, after a change of its texts.
+void mi_texts_changed(meta_info &mi);
