@@ -49,12 +49,9 @@ int mi_cinfo_index(std::string_view name)
 	return -1;
 }
 
-namespace
-{
-
 // Folds the texts of mi that hold more than ASCII into one allocation; an
 // ASCII text goes in as it is, its capitals made small.
-void fold_texts(const meta_info &mi)
+void mi_fold_texts(const meta_info &mi)
 {
 	bool all_ascii = !mi.filename || text_is_ascii(*mi.filename);
 	for (const auto &text : mi.cinfo)
@@ -77,15 +74,6 @@ void fold_texts(const meta_info &mi)
 	folded->text.shrink_to_fit();
 	mi.fold.folded = std::move(folded);
 	mi.fold.state = mi_fold_cache::FOLDED;
-}
-
-} // namespace
-
-const mi_folded *mi_folded_texts(const meta_info *mi)
-{
-	if (mi->fold.state == mi_fold_cache::NOT_YET)
-		fold_texts(*mi);
-	return mi->fold.folded.get();
 }
 
 void mi_texts_changed(meta_info &mi)

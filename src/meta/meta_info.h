@@ -92,11 +92,18 @@ std::optional<std::string> mi_length_text(int32_t length);
 // The CINFO index of a field name, matched without regard to case; -1 if none.
 int mi_cinfo_index(std::string_view name);
 
+// Makes the folded texts of mi; see mi_folded_texts.
+void mi_fold_texts(const meta_info &mi);
 // The folded texts of mi, made on first use; null when its texts compare as
 // they are: in a locale that is not UTF-8 (where searching and sorting fold
 // ASCII capitals alone), or when every text is ASCII, whose folded form is
 // itself without capitals. The texts must not change afterwards unless
 // mi_texts_changed is called.
-const mi_folded *mi_folded_texts(const meta_info *mi);
+inline const mi_folded *mi_folded_texts(const meta_info *mi)
+{
+	if (mi->fold.state == mi_fold_cache::NOT_YET)
+		mi_fold_texts(*mi);
+	return mi->fold.folded.get();
+}
 // Forgets the folded texts of mi, after a change of its texts.
 void mi_texts_changed(meta_info &mi);
