@@ -173,9 +173,16 @@ std::string text_sanitize(std::string_view text)
 
 std::string text_fold(std::string_view text)
 {
-	static fold_memo memo;
 	std::string out;
-	out.reserve(text.size() + 8);
+	text_fold_into(text, out);
+	return out;
+}
+
+void text_fold_into(std::string_view text, std::string &out)
+{
+	static fold_memo memo;
+	const size_t from = out.size();
+	out.reserve(from + text.size() + 8);
 	size_t i = 0;
 	while (i < text.size()) {
 		// A run of ASCII goes across whole, its capitals made small.
@@ -199,10 +206,12 @@ std::string text_fold(std::string_view text)
 			out += text[i++];
 			continue;
 		}
-		if (is_conjoining_jamo(cp))
-			return fold_whole(text);
+		if (is_conjoining_jamo(cp)) {
+			out.resize(from);
+			out += fold_whole(text);
+			return;
+		}
 		memo.append(cp, out);
 		i += static_cast<size_t>(len);
 	}
-	return out;
 }

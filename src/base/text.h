@@ -27,3 +27,5 @@ std::string text_sanitize(std::string_view text);
 // gives "strasse". ASCII letters become small letters; bytes that are not
 // valid UTF-8 are kept as they are.
 std::string text_fold(std::string_view text);
+// The folded form of text appended to out.
+void text_fold_into(std::string_view text, std::string &out);

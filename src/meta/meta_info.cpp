@@ -61,22 +61,30 @@ void mi_fold_texts(const meta_info &mi)
 		return;
 	}
 
-	auto folded = std::make_unique<mi_folded>();
-	auto add = [&](int k, const std::optional<std::string> &text) {
+	// One buffer kept from record to record takes the texts as they are
+	// folded, so that folding a library allocates once per record.
+	static std::string texts;
+	texts.clear();
+	uint32_t ends[mi_folded::NPARTS];
+	for (int k = 0; k < mi_folded::NPARTS; k++) {
+		const auto &text = k == 0 ? mi.filename : mi.cinfo[k - 1];
 		if (text)
-			folded->text += text_fold(*text);
-		folded->ends[k] = static_cast<uint32_t>(folded->text.size());
-		folded->text += '\0';
-	};
-	add(0, mi.filename);
-	for (int i = 0; i < MI_NUM_CINFO; i++)
-		add(1 + i, mi.cinfo[i]);
-	folded->text.shrink_to_fit();
-	mi.fold.folded = std::move(folded);
+			text_fold_into(*text, texts);
+		ends[k] = static_cast<uint32_t>(texts.size());
+		texts += '\0';
+	}
+	mi.fold.folded.make(texts, ends);
 	mi.fold.state = mi_fold_cache::FOLDED;
 }
 
 void mi_texts_changed(meta_info &mi)
 {
 	mi.fold.forget();
+}
+
+void mi_folded::make(std::string_view texts, const uint32_t (&ends)[NPARTS])
+{
+	block = std::make_unique_for_overwrite<char[]>(HEADER + texts.size());
+	memcpy(block.get(), ends, HEADER);
+	memcpy(block.get() + HEADER, texts.data(), texts.size());
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,23 +25,44 @@ enum {
 extern const char *const MI_CINFO_NAMES[MI_NUM_CINFO];
 
 // The folded forms (text_fold) of a record's file name and eight texts,
-// which searching and sorting compare in a UTF-8 locale: each ends with a NUL
-// byte, so that no token is found across two of them.
-struct mi_folded {
-	std::string text;
-	uint32_t ends[1 + MI_NUM_CINFO]; // where each ends in text: file name, then CINFO order
+// which searching and sorting compare in a UTF-8 locale, in one block that
+// the record points to: where each text ends, then the texts, each followed
+// by a NUL byte so that no token is found across two of them.
+class mi_folded
+{
+public:
+	static constexpr int NPARTS = 1 + MI_NUM_CINFO; // file name, then CINFO order
 
+	// The block for the texts, each followed by a NUL byte, where text k
+	// ends at ends[k].
+	void make(std::string_view texts, const uint32_t (&ends)[NPARTS]);
 	// Text k: 0 the file name, 1 + i the text CINFO i.
 	std::string_view part(int k) const
 	{
-		const uint32_t start = k == 0 ? 0 : ends[k - 1] + 1;
-		return std::string_view(text).substr(start, ends[k] - start);
+		const uint32_t start = k == 0 ? 0 : end(k - 1) + 1;
+		return std::string_view(text() + start, end(k) - start);
 	}
 	// The file name and the eight texts, or the eight texts alone.
 	std::string_view all(bool with_filename) const
 	{
-		return std::string_view(text).substr(with_filename ? 0 : ends[0] + 1);
+		const uint32_t start = with_filename ? 0 : end(0) + 1;
+		return std::string_view(text() + start, end(NPARTS - 1) - start);
 	}
+	// The bytes the block takes.
+	size_t size() const { return HEADER + end(NPARTS - 1) + 1; }
+	const char *data() const { return block.get(); }
+
+private:
+	static constexpr size_t HEADER = NPARTS * sizeof(uint32_t);
+	uint32_t end(int k) const
+	{
+		uint32_t at;
+		memcpy(&at, block.get() + k * sizeof(uint32_t), sizeof at);
+		return at;
+	}
+	const char *text() const { return block.get() + HEADER; }
+
+	std::unique_ptr<char[]> block;
 };
 
 // Where a record keeps its folded texts once they are made. A copy of a
@@ -58,12 +80,12 @@ public:
 
 	enum state_t : uint8_t { NOT_YET, AS_THEY_ARE, FOLDED };
 	state_t state = NOT_YET;
-	std::unique_ptr<mi_folded> folded;
+	mi_folded folded;
 
 	void forget()
 	{
 		state = NOT_YET;
-		folded.reset();
+		folded = mi_folded();
 	}
 };
 
@@ -103,7 +125,7 @@ inline const mi_folded *mi_folded_texts(const meta_info *mi)
 {
 	if (mi->fold.state == mi_fold_cache::NOT_YET)
 		mi_fold_texts(*mi);
-	return mi->fold.folded.get();
+	return mi->fold.state == mi_fold_cache::FOLDED ? &mi->fold.folded : nullptr;
 }
 // Forgets the folded texts of mi, after a change of its texts.
 void mi_texts_changed(meta_info &mi);

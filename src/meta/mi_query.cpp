@@ -173,8 +173,8 @@ void mi_prefetch(const meta_info *mi, bool texts)
 			__builtin_prefetch(bytes + at);
 		return;
 	}
-	if (mi->fold.folded)
-		__builtin_prefetch(mi->fold.folded->text.data());
+	if (mi->fold.state == mi_fold_cache::FOLDED)
+		__builtin_prefetch(mi->fold.folded.data());
 	if (mi->filename)
 		__builtin_prefetch(mi->filename->data());
 	for (const auto &text : mi->cinfo)

@@ -104,4 +104,12 @@ TEST(Text, FoldIgnoresCaseAndMarksInEveryScript)
 	EXPECT_EQ(text_fold(""), "");
 }
 
+TEST(Text, FoldIntoAppendsToWhatIsThere)
+{
+	std::string out = "Kept ";
+	text_fold_into("BJÖRK ", out);
+	text_fold_into("áá¡á« A", out);
+	EXPECT_EQ(out, "Kept bjork " + text_fold("한 a"));
+}
+
 } // namespace
