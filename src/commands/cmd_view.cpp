@@ -262,7 +262,7 @@ int cmd_sort(const std::vector<std::string> &argv)
 	}
 	std::vector<meta_info *> &files = viewing_playlist->files;
 	const player_queue_guard follow(viewing_playlist);
-	std::sort(files.begin(), files.end(),
+	std::stable_sort(files.begin(), files.end(),
 	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
 
 	paint_playlist();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cerrno>
@@ -189,6 +190,10 @@ void startup_screen()
 
 int korvane_main(int argc, char *argv[])
 {
+	// Texts follow the user's locale; numbers stay in the C form, which the
+	// player's slave protocol reads and writes.
+	setlocale(LC_ALL, "");
+	setlocale(LC_NUMERIC, "C");
 	std::set_terminate(on_terminate);
 	globals_init_from_home();
 	handle_switches(argc, argv);
@@ -228,7 +233,7 @@ int korvane_main(int argc, char *argv[])
 		return 0;
 	}
 
-	std::sort(medialib.library->files.begin(), medialib.library->files.end(),
+	std::stable_sort(medialib.library->files.begin(), medialib.library->files.end(),
 	          [](const meta_info *a, const meta_info *b) { return mi_compare(a, b) < 0; });
 
 	startup_screen();

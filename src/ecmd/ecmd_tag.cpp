@@ -16,6 +16,7 @@
 #include "base/file_replace.h"
 #include "base/owners.h"
 #include "base/term_text.h"
+#include "base/text.h"
 #include "ecmd/ecmd.h"
 #include "meta/taglib_file.h"
 
@@ -266,9 +267,13 @@ int ecmd_tag(int argc, char *argv[])
 	if (optind >= argc)
 		fatal("%s: must provide at least one file to tag.", argv[0]);
 
-	// The values go to TagLib byte for byte, as Latin-1. A file that could
-	// not be tagged makes the status 1; the others are still tagged.
-	taglib_set_strings_unicode(false);
+	// In a UTF-8 locale the values are UTF-8 and go to TagLib as such, and
+	// ID3v2 frames are written in UTF-16, which every ID3v2 version holds;
+	// in any other the values go byte for byte, as Latin-1. A file that
+	// could not be tagged makes the status 1; the others are still tagged.
+	const bool unicode = text_utf8_locale();
+	taglib_set_strings_unicode(unicode);
+	taglib_id3v2_set_default_text_encoding(unicode ? TagLib_ID3v2_UTF16 : TagLib_ID3v2_Latin1);
 	int status = 0;
 	for (int i = optind; i < argc; i++) {
 		const std::string shown = term_text(stdout, argv[i]);

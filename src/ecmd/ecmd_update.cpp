@@ -10,11 +10,13 @@
 
 int ecmd_update(int argc, char *argv[])
 {
-	bool show_skipped = false;
-	if (argc == 2 && strcmp(argv[1], "-s") == 0)
-		show_skipped = true;
-	else if (argc != 1)
-		fatal("usage: -e %s [-s]", argv[0]);
+	bool show_skipped = false, reread_all = false;
+	for (int i = 1; i < argc; i++) {
+		bool &option = strcmp(argv[i], "-s") == 0 ? show_skipped : reread_all;
+		if ((strcmp(argv[i], "-s") != 0 && strcmp(argv[i], "-f") != 0) || option)
+			fatal("usage: -e %s [-s] [-f]", argv[0]);
+		option = true;
+	}
 
 	printf("Loading existing database...\n");
 	fflush(stdout);
@@ -23,7 +25,7 @@ int ecmd_update(int argc, char *argv[])
 
 	printf("Updating existing database...\n");
 	fflush(stdout);
-	medialib_db_update(show_skipped);
+	medialib_db_update(show_skipped, reread_all);
 
 	medialib_destroy();
 	return 0;
@@ -37,7 +39,7 @@ const char UPDATE_PAGE[] =
         "\tupdate - update korvane database\n"
         "\n"
         "SYNOPSIS:\n"
-        "\tupdate [-s]\n"
+        "\tupdate [-s] [-f]\n"
         "\n"
         "DESCRIPTION:\n"
         "   Loads the existing database and checks every file in it for removal or\n"
@@ -50,6 +52,12 @@ const char UPDATE_PAGE[] =
         "   the -s option, the files skipped because they were not modified are\n"
         "   reported too.\n"
         "\n"
+        "   With the -f option, every file is read again, whether it was modified\n"
+        "   or not, and reported as updated.  Use it after changing the locale:\n"
+        "   files added while the locale was not UTF-8 hold \"?\" for every\n"
+        "   character beyond ASCII, and reading them again in a UTF-8 locale gives\n"
+        "   the texts as they are written.\n"
+        "\n"
         "   Run this command after removing or changing media files, for example\n"
         "   after re-tagging them.\n"
         "\n"
@@ -57,7 +65,8 @@ const char UPDATE_PAGE[] =
         "   Entries added with the addurl e-command are never checked by update.\n"
         "\n"
         "EXAMPLE:\n"
-        "\t$ korvane -e update\n";
+        "\t$ korvane -e update\n"
+        "\t$ LANG=C.UTF-8 korvane -e update -f\n";
 
 } // namespace
 

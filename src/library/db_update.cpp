@@ -11,7 +11,7 @@
 #include "library/medialib.h"
 #include "meta/mi_extract.h"
 
-void medialib_db_update(bool show_skipped)
+void medialib_db_update(bool show_skipped, bool reread_all)
 {
 	playlist &lib = *medialib.library;
 	int urls = 0, updated = 0, vanished = 0, lost_info = 0, unchanged = 0, errors = 0;
@@ -44,7 +44,7 @@ void medialib_db_update(bool show_skipped)
 			continue;
 		}
 
-		if (st.st_mtime <= mi->last_updated) {
+		if (!reread_all && st.st_mtime <= mi->last_updated) {
 			if (show_skipped)
 				printf(". %s\n", shown.c_str());
 			unchanged++;

@@ -10,5 +10,6 @@ void medialib_setup_files(const std::string &dir, const std::string &db_file,
 // Walks the paths (files or directories) and adds, refreshes or drops
 // records; false when one of the paths does not exist.
 bool medialib_db_scan_dirs(char *const paths[]);
-// Checks every record against its file.
-void medialib_db_update(bool show_skipped);
+// Checks every record against its file; with reread_all, every file that
+// is still there is read again, changed or not.
+void medialib_db_update(bool show_skipped, bool reread_all = false);

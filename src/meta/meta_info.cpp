@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "base/text.h"
+
 const char *const MI_CINFO_NAMES[MI_NUM_CINFO] = {
 	"Artist", "Album", "Title", "Track", "Year", "Genre", "Length", "Comment",
 };
@@ -45,4 +47,44 @@ int mi_cinfo_index(std::string_view name)
 			return i;
 	}
 	return -1;
+}
+
+// Folds the texts of mi that hold more than ASCII into one allocation; an
+// ASCII text goes in as it is, its capitals made small.
+void mi_fold_texts(const meta_info &mi)
+{
+	bool all_ascii = !mi.filename || text_is_ascii(*mi.filename);
+	for (const auto &text : mi.cinfo)
+		all_ascii = all_ascii && (!text || text_is_ascii(*text));
+	if (all_ascii || !text_utf8_locale()) {
+		mi.fold.state = mi_fold_cache::AS_THEY_ARE;
+		return;
+	}
+
+	// One buffer kept from record to record takes the texts as they are
+	// folded, so that folding a library allocates once per record.
+	static std::string texts;
+	texts.clear();
+	uint32_t ends[mi_folded::NPARTS];
+	for (int k = 0; k < mi_folded::NPARTS; k++) {
+		const auto &text = k == 0 ? mi.filename : mi.cinfo[k - 1];
+		if (text)
+			text_fold_into(*text, texts);
+		ends[k] = static_cast<uint32_t>(texts.size());
+		texts += '\0';
+	}
+	mi.fold.folded.make(texts, ends);
+	mi.fold.state = mi_fold_cache::FOLDED;
+}
+
+void mi_texts_changed(meta_info &mi)
+{
+	mi.fold.forget();
+}
+
+void mi_folded::make(std::string_view texts, const uint32_t (&ends)[NPARTS])
+{
+	block = std::make_unique_for_overwrite<char[]>(HEADER + texts.size());
+	memcpy(block.get(), ends, HEADER);
+	memcpy(block.get() + HEADER, texts.data(), texts.size());
 }

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "base/error.h"
+#include "base/text.h"
 #include "meta/taglib_file.h"
 
 namespace
@@ -52,7 +53,9 @@ mi_ptr extract_from(std::string resolved, int *open_error)
 	mi_ptr mi = mi_new();
 	mi->filename = std::move(resolved);
 
-	taglib_set_strings_unicode(false);
+	// TagLib hands texts out in UTF-8 only when the locale can show them;
+	// otherwise in Latin-1, whose every letter beyond ASCII becomes '?'.
+	taglib_set_strings_unicode(text_utf8_locale());
 	taglib_file tf(mi->filename->c_str());
 	if (!tf.valid())
 		return nullptr;
@@ -113,8 +116,16 @@ mi_ptr mi_extract_file(const std::string &resolved, int *open_error)
 
 void mi_sanitize(meta_info &mi)
 {
-	// Only the printable ASCII bytes, blank to tilde, can reach the screen
-	// without being taken for part of a control sequence.
+	if (text_utf8_locale()) {
+		for (auto &text : mi.cinfo)
+			if (text)
+				*text = text_sanitize(*text);
+		mi_texts_changed(mi);
+		return;
+	}
+	// Only the printable ASCII bytes, blank to tilde, can reach a terminal
+	// of another character set without being taken for part of a control
+	// sequence.
 	for (auto &text : mi.cinfo) {
 		if (!text)
 			continue;
@@ -124,4 +135,5 @@ void mi_sanitize(meta_info &mi)
 				c = '?';
 		}
 	}
+	mi_texts_changed(mi);
 }

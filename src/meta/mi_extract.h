@@ -18,5 +18,7 @@ mi_ptr mi_extract_resolved(const std::string &path, bool &unresolvable, int *ope
 // As mi_extract, for a path that is already absolute and free of symbolic
 // links (from realpath): it becomes the record's file name as it is.
 mi_ptr mi_extract_file(const std::string &resolved, int *open_error = nullptr);
-// Replaces every byte of the eight texts that is not printable ASCII by '?'.
+// Cleans the eight texts of what a terminal could take for control: in a
+// UTF-8 locale as text_sanitize does, in any other every byte that is not
+// printable ASCII becomes '?'.
 void mi_sanitize(meta_info &mi);

@@ -5,6 +5,7 @@
 #endif
 
 #include "base/error.h"
+#include "base/text.h"
 
 mi_query query;
 
@@ -76,8 +77,19 @@ bool contains_nocase(std::string_view hay, std::string_view needle)
 	return false;
 }
 
-bool record_contains(const meta_info *mi, std::string_view token)
+// Whether token k is in a text of the record.
+bool record_contains(const meta_info *mi, int k)
 {
+	std::string_view token = query.tokens[k];
+	if (query.fold) {
+		token = query.folded[k];
+		if (const mi_folded *folded = mi_folded_texts(mi))
+			return contains_nocase(folded->all(query.match_fname), token);
+		// The record's texts are ASCII, whose folded forms are ASCII: they
+		// hold no other folded token and compare as they are.
+		if (!text_is_ascii(token))
+			return false;
+	}
 	if (query.match_fname && mi->filename && contains_nocase(*mi->filename, token))
 		return true;
 	for (const auto &text : mi->cinfo)
@@ -98,6 +110,8 @@ void mi_query_clear()
 	query.tokens.clear();
 	query.match.clear();
 	query.raw.reset();
+	query.fold = false;
+	query.folded.clear();
 }
 
 void mi_query_add_token(std::string_view text)
@@ -111,6 +125,9 @@ void mi_query_add_token(std::string_view text)
 		query.match.push_back(true);
 	}
 	query.tokens.emplace_back(text);
+	if (query.ntokens() == 1)
+		query.fold = text_utf8_locale();
+	query.folded.push_back(query.fold ? text_fold(text) : std::string());
 }
 
 void mi_query_setraw(std::string_view text)
@@ -131,15 +148,19 @@ bool mi_query_isset()
 bool mi_match(const meta_info *mi)
 {
 	for (int i = 0; i < query.ntokens(); i++)
-		if (record_contains(mi, query.tokens[i]) != query.match[i])
+		if (record_contains(mi, i) != query.match[i])
 			return false;
 	return true;
 }
 
 bool mi_match_str(std::string_view text)
 {
+	const std::string folded = query.fold ? text_fold(text) : std::string();
+	if (query.fold)
+		text = folded;
+	const std::vector<std::string> &tokens = query.fold ? query.folded : query.tokens;
 	for (int i = 0; i < query.ntokens(); i++)
-		if (contains_nocase(text, query.tokens[i]) != query.match[i])
+		if (contains_nocase(text, tokens[i]) != query.match[i])
 			return false;
 	return true;
 }
@@ -152,6 +173,8 @@ void mi_prefetch(const meta_info *mi, bool texts)
 			__builtin_prefetch(bytes + at);
 		return;
 	}
+	if (mi->fold.state == mi_fold_cache::FOLDED)
+		__builtin_prefetch(mi->fold.folded.data());
 	if (mi->filename)
 		__builtin_prefetch(mi->filename->data());
 	for (const auto &text : mi->cinfo)

@@ -1,5 +1,7 @@
 // The search and filter query: required and negated tokens matched as
-// case-insensitive substrings of a record's texts.
+// case-insensitive substrings of a record's texts. In a UTF-8 locale the
+// tokens and the texts are compared in their folded forms (text_fold), so
+// that accents and case in any script make no difference.
 #pragma once
 
 #include <optional>
@@ -16,6 +18,10 @@ struct mi_query {
 	std::vector<bool> match; // per token: true = must occur, false = must not
 	std::optional<std::string> raw;
 	bool match_fname = true;
+	// Whether the tokens were given in a UTF-8 locale, and their folded forms
+	// then.
+	bool fold = false;
+	std::vector<std::string> folded;
 	int ntokens() const { return static_cast<int>(tokens.size()); }
 };
 

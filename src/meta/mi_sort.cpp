@@ -36,7 +36,7 @@ unsigned char fold(unsigned char c)
 
 // strcasecmp(3) without a locale, on counted texts: bytes compared unsigned
 // after turning ASCII capitals into small letters; a prefix sorts first.
-int compare_nocase(const std::string &x, const std::string &y)
+int compare_nocase(std::string_view x, std::string_view y)
 {
 	const auto *p = reinterpret_cast<const unsigned char *>(x.data());
 	const auto *q = reinterpret_cast<const unsigned char *>(y.data());
@@ -59,6 +59,13 @@ int compare_nocase(const std::string &x, const std::string &y)
 			return d;
 	}
 	return (x.size() > y.size()) - (x.size() < y.size());
+}
+
+// The text of field as the sort compares it: its folded form when the
+// record has folded texts.
+std::string_view sort_text(const meta_info *mi, const mi_folded *folded, int field)
+{
+	return folded != nullptr ? folded->part(1 + field) : std::string_view(*mi->cinfo[field]);
 }
 
 } // namespace
@@ -98,12 +105,17 @@ int mi_sort_set(std::string_view text, std::optional<std::string> &errmsg)
 
 // Two records absent at the same key are equal outright, so each record's
 // sort key is its field values up to the first absent one; comparing those
-// lexicographically keeps this a strict weak ordering for std::sort.
+// lexicographically keeps this a strict weak ordering for the sort. A play
+// length compares as its number of seconds, then (for the lengths of URLs,
+// which are typed in) as its text.
 int mi_compare(const meta_info *a, const meta_info *b)
 {
+	const mi_folded *fa = nullptr, *fb = nullptr;
+	bool folds_made = false;
 	for (int i = 0; i < mi_sort_desc.nfields; i++) {
-		const auto &x = a->cinfo[mi_sort_desc.fields[i]];
-		const auto &y = b->cinfo[mi_sort_desc.fields[i]];
+		const int field = mi_sort_desc.fields[i];
+		const auto &x = a->cinfo[field];
+		const auto &y = b->cinfo[field];
 		const int sign = mi_sort_desc.descending[i] ? -1 : 1;
 		if (!x && !y)
 			return 0;
@@ -111,7 +123,14 @@ int mi_compare(const meta_info *a, const meta_info *b)
 			return sign;
 		if (!y)
 			return -sign;
-		int r = compare_nocase(*x, *y);
+		if (field == CINFO_LENGTH && a->length != b->length)
+			return a->length < b->length ? -sign : sign;
+		if (!folds_made) {
+			fa = mi_folded_texts(a);
+			fb = mi_folded_texts(b);
+			folds_made = true;
+		}
+		int r = compare_nocase(sort_text(a, fa, field), sort_text(b, fb, field));
 		if (r != 0)
 			return r < 0 ? -sign : sign;
 	}

@@ -1,5 +1,7 @@
 #include "screen/paint_text.h"
 
+#include "base/text.h"
+
 #include <langinfo.h>
 #include <utf8proc.h>
 
@@ -58,14 +60,9 @@ std::string padded(std::string shown, int n, int align)
 
 } // namespace
 
-bool screen_utf8()
-{
-	return strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-}
-
 std::string screen_text(std::string_view text)
 {
-	const bool utf8 = screen_utf8();
+	const bool utf8 = text_utf8_locale();
 	std::string out;
 	out.reserve(text.size());
 	bool after_char = false;

@@ -10,10 +10,9 @@
 #include "meta/meta_info.h"
 #include "meta/mi_sort.h"
 
-// Whether the locale's characters are UTF-8. The screen then shows texts as
-// written, measured in terminal cells; in any other locale every character
-// that is not ASCII is shown as one '?'.
-bool screen_utf8();
+// In a UTF-8 locale (text_utf8_locale) the screen shows texts as written,
+// measured in terminal cells; in any other locale every character that is
+// not ASCII is shown as one '?'.
 // text as the screen shows it: each control character (C0, DEL, C1, the
 // bidirectional overrides and isolates), each byte that is no part of a
 // valid UTF-8 character and, outside a UTF-8 locale, each character that is

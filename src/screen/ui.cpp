@@ -5,9 +5,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <clocale>
-
 #include "base/error.h"
+#include "base/text.h"
 #include "input/keycodes.h"
 #include "library/medialib.h"
 #include "screen/crash.h"
@@ -141,11 +140,8 @@ void swindow_resize(swindow &sw, int h, int w, int y, int x)
 void ui_init(int lwidth)
 {
 	crash_save_terminal();
-	// curses shows characters of the user's locale; numbers stay in the C
-	// form that the player's answers and the database are written in.
-	setlocale(LC_ALL, "");
-	setlocale(LC_NUMERIC, "C");
-	wide_keys = screen_utf8();
+	// curses shows characters of the locale the program set at its start.
+	wide_keys = text_utf8_locale();
 	initscr();
 	raw();
 	noecho();

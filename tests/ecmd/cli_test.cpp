@@ -257,7 +257,7 @@ TEST(Help, PagesShareOneLayout)
 		  "add " },
 		{ "update",
 		  "update - update korvane database",
-		  "update [-s]",
+		  "update [-s] [-f]",
 		  { "NOTE ABOUT URLS:" },
 		  "update" },
 		{ "flush",
@@ -318,7 +318,7 @@ TEST(Update, RejectsAnythingButOneDashS)
 		args.insert(args.begin(), { "-e", "update" });
 		run_result r = home.run(args);
 		EXPECT_EQ(r.status, 1);
-		EXPECT_EQ(r.err, "korvane: usage: -e update [-s]\n");
+		EXPECT_EQ(r.err, "korvane: usage: -e update [-s] [-f]\n");
 	}
 	run_result r = home.run({ "-e", "add" });
 	EXPECT_EQ(r.status, 1);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "meta/mi_sort.h"
 #include "screen/paint_text.h"
 
@@ -34,7 +35,7 @@ const char UTF8[] = "C.UTF-8";
 TEST(PaintCells, screen_text_keeps_text_and_replaces_what_a_terminal_acts_on)
 {
 	ctype_locale l(UTF8);
-	ASSERT_TRUE(screen_utf8());
+	ASSERT_TRUE(text_utf8_locale());
 	struct {
 		const char *text, *shown;
 	} cases[] = {
@@ -62,7 +63,7 @@ TEST(PaintCells, screen_text_keeps_text_and_replaces_what_a_terminal_acts_on)
 
 TEST(PaintCells, c_locale_shows_one_question_mark_per_character)
 {
-	ASSERT_FALSE(screen_utf8());
+	ASSERT_FALSE(text_utf8_locale());
 	struct {
 		const char *text, *shown;
 	} cases[] = {
