@@ -3,14 +3,29 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <initializer_list>
 
 std::string term_escape(std::string_view text)
 {
 	static const char HEX[] = "0123456789abcdef";
 	std::string out;
 	out.reserve(text.size());
-	for (char c : text) {
+	for (size_t i = 0; i < text.size(); i++) {
+		const char c = text[i];
 		auto byte = static_cast<unsigned char>(c);
+		// A C1 control written in UTF-8 (U+0080 to U+009F) is a control to
+		// a UTF-8 terminal: both its bytes are escaped.
+		const bool c1 = byte == 0xc2 && i + 1 < text.size() &&
+		                static_cast<unsigned char>(text[i + 1]) <= 0x9f &&
+		                static_cast<unsigned char>(text[i + 1]) >= 0x80;
+		if (c1) {
+			for (unsigned char b : { byte, static_cast<unsigned char>(text[++i]) }) {
+				out += "\\x";
+				out += HEX[b >> 4];
+				out += HEX[b & 0xf];
+			}
+			continue;
+		}
 		if (byte >= 0x20 && byte != 0x7f) {
 			out += c;
 			continue;

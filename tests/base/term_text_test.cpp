@@ -18,6 +18,9 @@ TEST(TermText, ControlCharactersAreEscapedAndTheRestKept)
 		{ "\x1f\x01", "\\x1f\\x01" },
 		// UTF-8 and other high bytes, and backslashes, are shown as they are.
 		{ "caf\xc3\xa9 \xff\\x1b", "caf\xc3\xa9 \xff\\x1b" },
+		// C1 controls in UTF-8 (U+009B is a CSI) are escaped byte by byte;
+		// U+00A0 and on are text.
+		{ "a\xc2\x9b" "2Jb\xc2\x80\xc2\xa0", "a\\xc2\\x9b" "2Jb\\xc2\\x80\xc2\xa0" },
 	};
 	for (const auto &c : cases)
 		EXPECT_EQ(term_escape(c.text), c.shown) << c.shown;
