@@ -58,6 +58,25 @@ bool sent_by_this_user(msghdr &msg)
 	return false;
 }
 
+// Sends text without waiting for room (to the socket fd is connected to
+// when to is null): while the receiver's queue is full it tries again, for
+// a second at most.
+sock_send_result send_patiently(int fd, const char *text, const sockaddr *to, socklen_t len)
+{
+	timespec start;
+	clock_gettime(CLOCK_MONOTONIC, &start);
+	for (;;) {
+		if (sendto(fd, text, strlen(text), MSG_DONTWAIT, to, len) != -1)
+			return SOCK_SENT;
+		if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+			return SOCK_NOT_RUNNING;
+		if (elapsed_ms(start) >= SEND_WAIT_MS)
+			return SOCK_QUEUE_FULL;
+		const timespec nap = { 0, SEND_NAP_MS * 1000000L };
+		nanosleep(&nap, nullptr);
+	}
+}
+
 } // namespace
 
 sock_send_result sock_send(const char *text)
@@ -78,20 +97,7 @@ sock_send_result sock_send(const char *text)
 	// does: short naps instead, until the time is up.
 	sockaddr_un addr;
 	socklen_t len = sock_address(addr);
-	timespec start;
-	clock_gettime(CLOCK_MONOTONIC, &start);
-	for (;;) {
-		ssize_t sent = sendto(fd.get(), text, strlen(text), MSG_DONTWAIT,
-		                      reinterpret_cast<sockaddr *>(&addr), len);
-		if (sent != -1)
-			return SOCK_SENT;
-		if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-			return SOCK_NOT_RUNNING;
-		if (elapsed_ms(start) >= SEND_WAIT_MS)
-			return SOCK_QUEUE_FULL;
-		const timespec nap = { 0, SEND_NAP_MS * 1000000L };
-		nanosleep(&nap, nullptr);
-	}
+	return send_patiently(fd.get(), text, reinterpret_cast<sockaddr *>(&addr), len);
 }
 
 sock_listen_result sock_listen(unique_fd &fd)
@@ -197,15 +203,13 @@ sock_ask_result sock_ask(const char *question, bool (*answer)(const std::string 
 	    connect(fd.get(), reinterpret_cast<sockaddr *>(&addr), len) == -1)
 		return SOCK_ASK_NOT_RUNNING;
 
-	timespec start;
-	clock_gettime(CLOCK_MONOTONIC, &start);
-	while (send(fd.get(), question, strlen(question), MSG_DONTWAIT) == -1) {
-		if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-			return SOCK_ASK_NOT_RUNNING;
-		if (elapsed_ms(start) >= SEND_WAIT_MS)
-			return SOCK_NO_ANSWER;
-		const timespec nap = { 0, SEND_NAP_MS * 1000000L };
-		nanosleep(&nap, nullptr);
+	switch (send_patiently(fd.get(), question, nullptr, 0)) {
+	case SOCK_SENT:
+		break;
+	case SOCK_NOT_RUNNING:
+		return SOCK_ASK_NOT_RUNNING;
+	case SOCK_QUEUE_FULL:
+		return SOCK_NO_ANSWER;
 	}
 
 	const bool watch = strcmp(question, SOCK_WATCH) == 0;
