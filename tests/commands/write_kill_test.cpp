@@ -1,10 +1,12 @@
 // The playlist writers of the command line killed at random moments: the
 // playlist's file is always the old version or the new one, never torn and
 // never gone.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -79,6 +81,41 @@ TEST_F(WriteKill, AKilledWriteLeavesTheOldFileOrTheNew)
 		}
 		EXPECT_GT(olds, 0);
 		EXPECT_GT(news, 0);
+		medialib_new_state();
+	}
+}
+
+// A full disk (the file size limit) makes each writer fail with its error:
+// the program goes on and the old file stays.
+TEST_F(WriteKill, AFullDiskLeavesTheOldFileAndTheProgramGoesOn)
+{
+	for (const char *line : { "w! other", "w", "new fresh" }) {
+		SCOPED_TRACE(line);
+		library_of(6);
+		medialib.playlist_dir = dir.path();
+		playlist *other = add_playlist("other", 2);
+		const std::string old_text = read_file(dir / "other.playlist");
+		other->files = medialib.library->files;
+		other->needs_saving = true;
+		viewing_playlist = other;
+		const pid_t pid = fork();
+		ASSERT_NE(pid, -1);
+		if (pid == 0) {
+			signal(SIGXFSZ, SIG_IGN);
+			const rlimit small = { 10, 10 };
+			setrlimit(RLIMIT_FSIZE, &small);
+			const int rc = run(line);
+			// Still unsaved, to be written elsewhere.
+			_exit(rc == 0 ? 100 : rc + (other->needs_saving ? 0 : 50));
+		}
+		int status;
+		waitpid(pid, &status, 0);
+		ASSERT_TRUE(WIFEXITED(status));
+		// "new" writes an empty file, which fits; the others fail with
+		// their code.
+		EXPECT_EQ(WEXITSTATUS(status), std::string(line) == "new fresh" ? 100 : 6);
+		EXPECT_EQ(read_file(dir / "other.playlist"), old_text);
+		unlink((dir / "fresh.playlist").c_str());
 		medialib_new_state();
 	}
 }
