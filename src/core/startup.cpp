@@ -1,5 +1,6 @@
 #include "core/startup.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -96,6 +97,12 @@ int run_query(bool watch)
 	fatal("Failed to send message. Korvane not running?");
 }
 
+void tell_how_to_begin()
+{
+	fprintf(stderr, "%s: run 'korvane -e init', then 'korvane -e add DIRECTORY'\n",
+	        program_invocation_short_name);
+}
+
 // Says which playlists a killed earlier run left to recover.
 void tell_recoverable()
 {
@@ -113,8 +120,9 @@ void usage(const char *progname)
 	fprintf(stderr,
 	        "usage: %s [-f config-file] [-d database-file] [-p playlist-dir] "
 	        "[-m player-path] [-e COMMAND ...]\n"
-	        "See \"%s -e help\" for information about what e-commands are available.\n",
-	        progname, progname);
+	        "See \"%s -e help\" for information about what e-commands are available.\n"
+	        "\"%s --version\" prints the version.\n",
+	        progname, progname, progname);
 	exit(1);
 }
 
@@ -195,6 +203,10 @@ int korvane_main(int argc, char *argv[])
 	setlocale(LC_ALL, "");
 	setlocale(LC_NUMERIC, "C");
 	std::set_terminate(on_terminate);
+	if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+		printf("korvane %s\n", KORVANE_VERSION);
+		return 0;
+	}
 	globals_init_from_home();
 	handle_switches(argc, argv);
 
@@ -226,6 +238,11 @@ int korvane_main(int argc, char *argv[])
 	ybuffer_init();
 	toggleset_init();
 
+	// Without a database the load ends the program: one more line says how
+	// to begin.
+	struct stat st;
+	if (stat(db_file.c_str(), &st) == -1 && errno == ENOENT)
+		atexit(tell_how_to_begin);
 	medialib_load(db_file, playlist_dir);
 	if (medialib.library->nfiles() == 0) {
 		printf("The korvane database is currently empty.\n");

@@ -14,7 +14,8 @@ std::string usage_text()
 {
 	std::string prog = KORVANE_BINARY;
 	return "usage: " + prog + USAGE_TAIL + "See \"" + prog +
-	       " -e help\" for information about what e-commands are available.\n";
+	       " -e help\" for information about what e-commands are available.\n\"" + prog +
+	       " --version\" prints the version.\n";
 }
 
 TEST(CommandLine, UsageAndBadOptions)
@@ -38,6 +39,22 @@ TEST(CommandLine, UsageAndBadOptions)
 		EXPECT_EQ(r.out, "");
 		EXPECT_EQ(r.err, c.err_prefix + usage_text());
 	}
+}
+
+TEST(CommandLine, VersionAndHowToBegin)
+{
+	korvane_home home(false);
+	run_result r = home.run({ "--version" });
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.out, "korvane 1.0.0\n");
+	EXPECT_EQ(r.err, "");
+
+	// No database yet: the load's own message, then how to begin.
+	r = home.run({});
+	EXPECT_EQ(r.status, 1);
+	EXPECT_EQ(r.err, "korvane: medialib_db_load: failed to open database file '" + home.db() +
+	                         "': No such file or directory\n"
+	                         "korvane: run 'korvane -e init', then 'korvane -e add DIRECTORY'\n");
 }
 
 TEST(CommandLine, UnknownECommandAndHomeRules)
