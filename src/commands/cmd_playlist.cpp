@@ -98,21 +98,17 @@ int reload_db()
 {
 	const std::string db = medialib.db_file, dir = medialib.playlist_dir;
 	std::string error;
-	// The records the player, the yank buffer and the windows point to are
-	// released only when the new ones are in.
-	const std::vector<meta_info *> kept = ybuffer.files;
-	ybuffer_clear();
 	if (!medialib_try_load(db, dir, error)) {
-		for (meta_info *mi : kept)
-			ybuffer_add(mi);
 		ui_clear();
 		paint_error("reload db: %s; the library is as it was", error.c_str());
 		return 5;
 	}
+	// The records the player, the yank buffer and the windows pointed to
+	// are released now.
+	ybuffer_clear();
 	player_stop();
 	playing_playlist = nullptr;
 	player_set_queue(nullptr, -1);
-	visual_start = -1;
 	viewing_playlist = nullptr;
 	show_playlist(medialib.library);
 	ui.library.voffset = 0;

@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdio>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -17,19 +17,19 @@
 #include "core/config.h"
 #include "core/mainloop.h"
 #include "core/signals.h"
-#include "ecmd/ecmd.h"
 #include "bindings/keybindings.h"
-#include "commands/toggle.h"
-#include "playlist/recovery.h"
-#include "playlist/ybuffer.h"
 #include "commands/cmd.h"
-#include "screen/message.h"
+#include "commands/toggle.h"
+#include "ecmd/ecmd.h"
 #include "library/medialib.h"
 #include "meta/mi_query.h"
 #include "meta/mi_sort.h"
 #include "player/player.h"
+#include "playlist/recovery.h"
+#include "playlist/ybuffer.h"
 #include "remote/sock.h"
 #include "screen/colors.h"
+#include "screen/message.h"
 #include "screen/paint.h"
 #include "screen/ui.h"
 
@@ -55,18 +55,16 @@ unique_fd sock_fd;
 {
 	run_fatal_hook();
 	fflush(stdout);
-	const char *what = "unknown";
 	try {
 		if (std::exception_ptr e = std::current_exception())
 			std::rethrow_exception(e);
+		fprintf(stderr, "%s: uncaught exception\n", program_invocation_short_name);
 	} catch (const std::exception &e) {
 		fprintf(stderr, "%s: uncaught exception: %s\n", program_invocation_short_name,
 		        e.what());
-		what = nullptr;
 	} catch (...) {
-	}
-	if (what != nullptr)
 		fprintf(stderr, "%s: uncaught exception\n", program_invocation_short_name);
+	}
 	std::abort();
 }
 

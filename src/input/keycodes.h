@@ -2,7 +2,6 @@
 // them with the keypad on (the screen checks that they are curses's own).
 #pragma once
 
-constexpr int INPUT_KEY_CTRL_C = 3;
 constexpr int INPUT_KEY_ENTER = 13;
 constexpr int INPUT_KEY_LINEFEED = 10;
 constexpr int INPUT_KEY_ESC = 27;

@@ -15,6 +15,9 @@ void scroll_col(KbaArgs a);
 void jumpto_page(KbaArgs a);
 void jumpto_file(KbaArgs a);
 void kba_go(KbaArgs a);
+// Moves the active window's cursor to line (from 1), at most its last; a
+// count typed before is used up.
+void kba_jump_to_line(int line);
 void search(KbaArgs a);
 void search_find(KbaArgs a);
 // The row a search from row start finds among nrows rows (every other row

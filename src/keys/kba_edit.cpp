@@ -76,22 +76,24 @@ void clamp_cursor(swindow &w)
 // keeps the entry, and says why.
 void remove_playlist(int i)
 {
-	playlist *p = medialib.playlists[static_cast<size_t>(i)].get();
+	const playlist *p = medialib.playlists[static_cast<size_t>(i)].get();
+	const bool played = p == playing_playlist || p == player_info.queue;
+	const bool viewed = p == viewing_playlist;
 	std::string error;
-	if (!playlist_delete_file(*p, error)) {
+	if (!medialib_playlist_try_remove(i, error)) {
 		paint_error("%s", error.c_str());
 		return;
 	}
-	// Nothing may play from, or show, the playlist once it is released.
-	if (p == playing_playlist || p == player_info.queue) {
+	// Nothing may play from, or show, the released playlist.
+	if (played) {
 		player_stop();
 		playing_playlist = nullptr;
 		player_set_queue(nullptr, -1);
 	}
-	if (p == viewing_playlist)
+	if (viewed) {
+		viewing_playlist = nullptr;
 		show_playlist(medialib.library);
-
-	medialib_playlist_forget(i);
+	}
 	clamp_cursor(ui.library);
 	paint_library();
 }

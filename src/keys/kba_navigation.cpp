@@ -104,6 +104,21 @@ void playlist_row_ahead(int row, bool texts)
 		mi_prefetch(viewing_playlist->files[row], texts);
 }
 
+// Moves the cursor of w to line target (from 1; 0 acts like 1).
+void jump_to_line(swindow &w, int target)
+{
+	if (target <= w.voffset) {
+		swindow_scroll(w, UP, w.voffset - target + 1);
+		w.crow = 0;
+	} else if (target > w.voffset + w.h) {
+		swindow_scroll(w, DOWN, target - w.h - w.voffset);
+		w.crow = w.h - 1;
+	} else {
+		w.crow = target - w.voffset - 1;
+	}
+	paint_active_window();
+}
+
 } // namespace
 
 void kba_scroll_row(KbaArgs a)
@@ -247,21 +262,6 @@ void jumpto_page(KbaArgs a)
 	paint_active_window();
 }
 
-// Moves the cursor of w to line target (from 1; 0 acts like 1).
-static void jump_to_line(swindow &w, int target)
-{
-	if (target <= w.voffset) {
-		swindow_scroll(w, UP, w.voffset - target + 1);
-		w.crow = 0;
-	} else if (target > w.voffset + w.h) {
-		swindow_scroll(w, DOWN, target - w.h - w.voffset);
-		w.crow = w.h - 1;
-	} else {
-		w.crow = target - w.voffset - 1;
-	}
-	paint_active_window();
-}
-
 void jumpto_file(KbaArgs a)
 {
 	swindow &w = *ui.active;
@@ -300,13 +300,24 @@ void jumpto_file(KbaArgs a)
 	jump_to_line(w, target);
 }
 
+void kba_jump_to_line(int line)
+{
+	// A count typed before the key that asked for it is used up.
+	numprefix_clear();
+	swindow &w = *ui.active;
+	jump_to_line(w, std::min(line, w.nrows()));
+}
+
 void kba_go(KbaArgs)
 {
 	jumpto_file(line_jump('g'));
 }
 
+namespace
+{
+
 // Runs a search typed after the prompt.
-static void run_search(KbaDirection direction, const std::string &line)
+void run_search(KbaDirection direction, const std::string &line)
 {
 	std::vector<std::string> words;
 	std::optional<std::string> errmsg;
@@ -326,6 +337,8 @@ static void run_search(KbaDirection direction, const std::string &line)
 	find.direction = SAME;
 	search_find(find);
 }
+
+} // namespace
 
 void search(KbaArgs a)
 {
@@ -408,8 +421,7 @@ void search_find(KbaArgs a)
 		return;
 	}
 
-	numprefix_set(idx + 1);
-	jumpto_file(line_jump('G'));
+	kba_jump_to_line(idx + 1);
 	if (notice != nullptr)
 		paint_message("%s", notice);
 }

@@ -1,11 +1,8 @@
 // Actions on the program and its windows: quit, redraw, switching windows,
 // a file's information page, opening a playlist and playing a file.
-#include <algorithm>
-
 #include "base/loop_flags.h"
 #include "commands/cmd.h"
 #include "input/input.h"
-#include "keys/kb_execute.h"
 #include "keys/kba.h"
 #include "library/medialib.h"
 #include "player/player.h"
@@ -128,11 +125,7 @@ void kba_jump_to_playing(KbaArgs)
 	if (ui.active != &ui.playlist)
 		activate_playlist_window();
 	// Once the playing file has left its playlist, the row that followed it.
-	KbaArgs line = kba_args_none();
-	line.scale = NUMBER;
-	line.num = 'G';
-	numprefix_set(std::min(player_info.qidx + (player_info.record_left ? 2 : 1), q->nfiles()));
-	jumpto_file(line);
+	kba_jump_to_line(player_info.qidx + (player_info.record_left ? 2 : 1));
 	if (player_info.record_left)
 		paint_message("the playing file is no longer in its playlist");
 }

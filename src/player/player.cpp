@@ -73,6 +73,18 @@ void pass_unplayable()
 	}
 }
 
+// The index of the playing record in q nearest to index near (an entry may
+// stand in a playlist twice); -1 when it is not there.
+int record_near(const playlist &q, int near)
+{
+	int best = -1;
+	for (int i = 0; i < q.nfiles(); i++)
+		if (q.files[static_cast<size_t>(i)] == player_info.record &&
+		    (best == -1 || std::abs(i - near) < std::abs(best - near)))
+			best = i;
+	return best;
+}
+
 // Playback ends: the queue index goes back to its start.
 void stop_at_start()
 {
@@ -150,14 +162,8 @@ player_queue_guard::~player_queue_guard()
 	const playlist *q = player_info.queue;
 	if (!active || q == nullptr)
 		return;
-	const int n = q->nfiles();
-	// The record where it is now, nearest to where it was (a paste may
-	// have put it in twice).
-	int best = -1;
-	for (int i = 0; i < n; i++)
-		if (q->files[static_cast<size_t>(i)] == player_info.record &&
-		    (best == -1 || std::abs(i - old_qidx) < std::abs(best - old_qidx)))
-			best = i;
+	// The record where it is now, nearest to where it was.
+	const int best = record_near(*q, old_qidx);
 	if (best != -1) {
 		player_info.qidx = best;
 		player_info.record_left = false;
@@ -172,7 +178,7 @@ player_queue_guard::~player_queue_guard()
 			return;
 		}
 	}
-	player_info.qidx = n - 1;
+	player_info.qidx = q->nfiles() - 1;
 }
 
 void player_queue_moved(playlist *p)
@@ -180,11 +186,7 @@ void player_queue_moved(playlist *p)
 	player_info.queue = p;
 	if (player_info.record == nullptr)
 		return;
-	int best = -1;
-	for (int i = 0; i < p->nfiles(); i++)
-		if (p->files[static_cast<size_t>(i)] == player_info.record &&
-		    (best == -1 || std::abs(i - player_info.qidx) < std::abs(best - player_info.qidx)))
-			best = i;
+	const int best = record_near(*p, player_info.qidx);
 	player_info.record_left = best == -1;
 	player_info.qidx = best;
 }

@@ -5,11 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <initializer_list>
 
-#include "base/file_replace.h"
-#include "base/owners.h"
+#include "playlist/playlist_file.h"
 
 namespace
 {
@@ -32,24 +30,17 @@ std::string free_name(const std::string &name, const std::vector<std::string> &n
 	return candidate;
 }
 
+// Writes p's entries to path as a playlist file, leaving out the names a
+// playlist file cannot hold (those with a line break).
 bool write_entries(const std::string &path, const playlist &p)
 {
-	file_replacer out;
-	if (!out.open(path))
-		return false;
-	bool ok = true;
-	for (const meta_info *mi : p.files) {
-		const std::string &name = mi->filename.value_or("");
-		// One name a line: a name that holds a line break cannot be kept.
-		if (name.find_first_of("\n\r") != std::string::npos)
-			continue;
-		ok = ok && fprintf(out.stream(), "%s\n", name.c_str()) >= 0;
-	}
-	if (!ok) {
-		out.abandon();
-		return false;
-	}
-	return out.commit();
+	playlist kept;
+	kept.filename = path;
+	for (meta_info *mi : p.files)
+		if (mi->filename.value_or("").find_first_of("\n\r") == std::string::npos)
+			kept.files.push_back(mi);
+	std::string error;
+	return playlist_try_save(kept, error);
 }
 
 } // namespace

@@ -271,13 +271,6 @@ int ui_cols()
 	return COLS;
 }
 
-int ui_getkey()
-{
-	int key;
-	read_key(key);
-	return key;
-}
-
 ui_key_result ui_read_key(int &key)
 {
 	const int c = read_key(key);
@@ -304,14 +297,6 @@ int ui_poll_key()
 	read_key(key);
 	nodelay(stdscr, FALSE);
 	return key;
-}
-
-void ui_ungetkey(int key)
-{
-	if (key >= INPUT_KEY_CHAR)
-		unget_wch(static_cast<wchar_t>(input_char_of_key(key)));
-	else
-		ungetch(key);
 }
 
 void ui_suspend()

@@ -39,9 +39,6 @@ int ui_cols();
 // locale a character that is not ASCII comes whole, as input_key_of_char
 // (input/keycodes.h) gives it.
 
-// Reads one key from the keyboard, waiting for it; -1 (no key) when a signal
-// interrupted the wait.
-int ui_getkey();
 // What ui_read_key found.
 enum ui_key_result {
 	UI_KEY,          // a key
@@ -53,8 +50,6 @@ ui_key_result ui_read_key(int &key);
 // A key that is already there (put back, or read ahead by curses), without
 // waiting; -1 when there is none.
 int ui_poll_key();
-// Puts a key back, to be read next.
-void ui_ungetkey(int key);
 
 // Leaves the screen for a shell command: the terminal's modes are saved and
 // it shows its normal screen.
